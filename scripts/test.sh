@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test under Wine.
+# Starts (and afterwards stops) the Wine bench the tests need.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${QM_BUILD_DIR:-$root/build}"
+export QM_BUILD_DIR="$build"
+
+bash "$root/scripts/setup-machine.sh"
+bash "$root/scripts/build.sh" --werror
+
+# shellcheck source=wine-bench.sh
+source "$root/scripts/wine-bench.sh"
+bench_start "$build"
+trap bench_stop EXIT
+
+cd "$build"
+ctest --output-on-failure --timeout 900 "$@"

@@ -1,0 +1,89 @@
+#include "tests/support/temp_folder.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/handle.h"
+#include "platform/module_image.h"
+
+namespace qm::test {
+
+namespace {
+
+void remove_tree(const std::string& folder) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_tree(path + "\\");
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  char temp[MAX_PATH + 1];
+  GetTempPathA(sizeof temp, temp);
+  static unsigned counter = 0;
+  for (;;) {
+    path_ = std::string(temp) + "qmtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
+    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
+  }
+}
+
+TempFolder::~TempFolder() { remove_tree(path_); }
+
+void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!file) throw std::runtime_error("cannot write " + path);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot read " + path);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+void copy_file(const std::string& from, const std::string& to) {
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from + " to " + to);
+}
+
+std::string program_folder() {
+  const std::string self = platform::module_file_path(nullptr);
+  return self.substr(0, self.find_last_of("\\/") + 1);
+}
+
+std::uint32_t run_and_wait(const std::string& command_line) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string mutable_line = command_line;
+  if (!CreateProcessA(nullptr, mutable_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    throw std::runtime_error("cannot start " + command_line + " (error " + std::to_string(GetLastError()) + ")");
+  platform::UniqueHandle process_handle(process.hProcess);
+  platform::UniqueHandle thread_handle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+}  // namespace qm::test
