@@ -1,6 +1,8 @@
 #include "engine/condition.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "engine/ansi_text.h"
 #include "engine/engine.h"
@@ -54,6 +56,15 @@ bool condition_holds(const ConditionFields& fields, const VariableStore& variabl
 
 bool condition(const Engine& engine, std::size_t line) {
   ConditionFields fields{engine.field(line, 1), engine.field(line, 2), engine.field(line, 3), engine.field(line, 4)};
+  // With a language chosen, the variable and the value may have translations:
+  // texts 1 and 2 of the line.
+  if (engine.translations.active()) {
+    const std::string& id = engine.package.line_id(line);
+    const std::vector<std::string>& constants = engine.package.build_constants;
+    if (auto variable = engine.translations.localize(fields.variable, id, 1, constants))
+      fields.variable = std::move(*variable);
+    if (auto value = engine.translations.localize(fields.value, id, 2, constants)) fields.value = std::move(*value);
+  }
   return condition_holds(fields, engine.variables);
 }
 

@@ -1,21 +1,117 @@
 #pragma once
 // The run's state, owned in one place and handed to every command handler:
-// the package read at start-up and the variable store.
+// the package read at start-up, the variables, where the script stands, the
+// recorded installer properties, the trace, and the values fixed at start-up.
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "engine/command_registry.h"
+#include "engine/script_state.h"
 #include "engine/setup_package.h"
+#include "engine/trace.h"
+#include "engine/translations.h"
 #include "engine/variable_store.h"
+#include "installer/property_lists.h"
 
 namespace qm {
+
+// Values the bootstrap fixes before the script runs.
+struct StartupValues {
+  std::string engine_path;             // the running executable
+  std::string engine_folder;           // with a trailing backslash
+  std::string engine_name;             // file name without extension
+  std::string temp_folder;             // with a trailing backslash
+  std::string support_folder;          // private folder of this run, with a trailing backslash
+  std::string data_folder;             // uncompressed media beside the engine
+  std::string installer_database;      // the support folder's copy of the .msi
+  std::string command_line_remainder;  // the command line without the program
+  std::string trace_file;              // "/l=" value, lower-cased
+  std::string setup_file;              // "/m=" value
+  std::string group_policy_path;       // "/g=" value
+  std::string source_folder;           // "/p=" value
+  std::string common_cache_root;       // engine cache roots, for all users and for this user
+  std::string user_cache_root;
+};
+
+// The DATE and TIME texts, formatted again only when the clock moves on.
+struct RunClock {
+  int second = -1;
+  int minute = -1;
+  std::string date;
+  std::string time;
+};
+
+enum class TargetPlatform { kWin32, kIa64, kX64 };
+
+enum class RestartKind { kRestart, kRestartAndResume };
+
+struct ProgressValue {
+  std::string text;
+  int position = 0;
+  bool operator==(const ProgressValue&) const = default;
+};
 
 struct Engine {
   SetupPackage package;
   VariableStore variables;
+  CommandRegistry commands;
+  ScriptState script;
+  Trace trace;
+  InstallerPropertyLists properties;
+  Translations translations;
+  StartupValues startup;
+
+  // One entry per line: "SKIP", "FALSE" for a deferred change line not yet
+  // run, "TRUE" once it ran.
+  std::vector<std::string> deferred_lines;
+  // Triples for the installer database's Shortcut and ProgId tables, written
+  // when a language is active: (directory key, name, description) and
+  // (ProgId as written, translated ProgId, translated description).
+  std::vector<std::string> shortcut_texts;
+  std::vector<std::string> progid_texts;
+
+  TargetPlatform target_platform = TargetPlatform::kWin32;
+  std::uint32_t exit_code = 0;
+
+  // Set by the user interface when the user confirms cancelling; read by the
+  // script (ABORT) and by worker threads.
+  std::atomic<bool> cancel_requested{false};
+  // The non-modal dialog on screen, or null.
+  void* current_window = nullptr;
+  ProgressValue last_progress;
+  RunClock clock;
+
+  // Caption parts, refreshed from TITLE and VRAKLOGO before every line.
+  std::string caption_title;
+  bool caption_title_only = false;
+
+  // How the engine asks Windows to restart; tests put a recorder here.
+  std::function<void(RestartKind)> request_restart;
+  // Lets the user interface handle pending window messages.
+  std::function<void()> process_messages;
+  // Shows the progress of the current dialog.
+  std::function<void(const ProgressValue&)> show_progress;
+
+  Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  bool silent() const { return variables.silent_run(); }
+  void set_silent(bool silent) { variables.set_silent_run(silent); }
+
+  // The caption of every message box and window of the engine.
+  std::string caption() const;
 
   // Raw parameter field n of a script line.
   std::string field(std::size_t line, std::size_t n) const { return package.field_of_line(line, n); }
+  std::string field(const ScriptLine& line, std::size_t n) const { return package.field(line.id, n); }
 };
+
+inline constexpr std::string_view kProductName = "Quillmore";
 
 }  // namespace qm

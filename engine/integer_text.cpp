@@ -44,10 +44,9 @@ std::optional<std::int32_t> parse_integer_text(std::string_view text) {
   if (hex) {
     const auto pattern = static_cast<std::uint32_t>(magnitude);
     const auto value = static_cast<std::int32_t>(pattern);
-    if (negative) {
-      if (value == INT32_MIN) return std::nullopt;
-      return -value;
-    }
+    // The digits are a 32-bit pattern; "-$80000000" is the lowest value, as
+    // its decimal form is.
+    if (negative) return value == INT32_MIN ? value : -value;
     return value;
   }
   if (negative) {

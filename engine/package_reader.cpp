@@ -1,7 +1,6 @@
 #include "engine/package_reader.h"
 
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "engine/ansi_text.h"
@@ -112,12 +111,14 @@ SetupPackage parse_package(std::string_view text) {
 }
 
 SetupPackage read_package(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) throw PackageError("The setup package " + path + " cannot be opened.");
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (!file.good() && !file.eof()) throw PackageError("The setup package " + path + " cannot be read.");
-  return parse_package(content.str());
+  const std::streamoff size = file.tellg();
+  std::string content(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  file.seekg(0);
+  if (!file.read(content.data(), static_cast<std::streamsize>(content.size())))
+    throw PackageError("The setup package " + path + " cannot be read.");
+  return parse_package(content);
 }
 
 }  // namespace qm

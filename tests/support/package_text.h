@@ -7,7 +7,7 @@
 
 namespace qm::test {
 
-struct ScriptLine {
+struct PackageLine {
   std::string command;
   std::vector<std::string> fields;
   std::string state;         // "C" comments the line out
@@ -22,7 +22,7 @@ class PackageText {
   // The identifier given to line `index`: "{00000000-0000-0000-0000-00000000000N}".
   static std::string line_id(std::size_t index);
 
-  std::vector<ScriptLine> lines;
+  std::vector<PackageLine> lines;
   std::string product_code = "{12345678-ABCD-4321-8765-0123456789AB}";
   std::string product_title = "Sample Product";
   std::vector<std::string> plugin_commands;

@@ -1,0 +1,55 @@
+#pragma once
+// How command handlers read their fields and write their results. Every
+// command family uses these, so a field means the same thing everywhere.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/wow64.h"
+
+namespace qm {
+
+struct Engine;
+struct ScriptLine;
+
+// Field n with variable references substituted.
+std::string expanded_field(const Engine& engine, const ScriptLine& line, std::size_t n);
+
+// A path text cleaned of doubled backslashes (one pass, pairs do not
+// overlap); a leading "\\" of a network path is kept.
+std::string normalize_path_text(std::string_view expanded);
+
+// Field n substituted, then normalized as a path.
+std::string normalized_field(const Engine& engine, const ScriptLine& line, std::size_t n);
+
+// Field n, raw, read as a truth text.
+bool truth_field(const Engine& engine, const ScriptLine& line, std::size_t n);
+
+// Field n holding a bare variable name: upper-cased.
+std::string bare_variable_field(const Engine& engine, const ScriptLine& line, std::size_t n);
+
+// Field n holding $NAME$ or NAME: the name.
+std::string variable_reference_field(const Engine& engine, const ScriptLine& line, std::size_t n);
+
+// Field n substituted and translated with text number `offset` when a
+// language is chosen (the translation is substituted again).
+std::string translated_field(const Engine& engine, const ScriptLine& line, std::size_t n, std::size_t offset);
+
+// Result writes under "<command> Action": set needs the variable to exist,
+// set-or-define creates it.
+void set_result(Engine& engine, const ScriptLine& line, std::string_view name, std::string_view value);
+void set_or_define_result(Engine& engine, const ScriptLine& line, std::string_view name, std::string_view value);
+
+// File-system redirection off around a command while the target platform is
+// 64-bit and the engine runs under WOW64.
+class RedirectionGuard {
+ public:
+  explicit RedirectionGuard(const Engine& engine);
+
+ private:
+  platform::FileSystemRedirectionGuard guard_;
+};
+
+}  // namespace qm

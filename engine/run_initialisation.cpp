@@ -1,0 +1,178 @@
+#include "engine/run_initialisation.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "engine/engine.h"
+#include "engine/ending_commands.h"
+#include "engine/interpreter.h"
+#include "engine/run_values.h"
+#include "engine/script_validator.h"
+#include "engine/truth_text.h"
+#include "platform/account.h"
+#include "platform/registry.h"
+#include "platform/shell_folders.h"
+
+namespace qm {
+
+namespace {
+
+constexpr std::string_view kBootstrapCategory = "Bootstrap";
+
+bool file_exists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string replace_extension(const std::string& path, std::string_view extension) {
+  const std::size_t dot = path.find_last_of('.');
+  const std::size_t separator = path.find_last_of("\\:");
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path + std::string(extension);
+  return path.substr(0, dot) + std::string(extension);
+}
+
+std::string registered(const char* value_name) {
+  const auto key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                               KEY_READ);
+  return key.read_string(value_name).value_or("");
+}
+
+// The product's identity and engine cache for a run from the distribution
+// media; an installed instance is recognised by the maintenance code.
+void define_instance_variables(Engine& engine, bool administrator) {
+  VariableStore& variables = engine.variables;
+  const SetupPackage& package = engine.package;
+  variables.define("PRODUCTCODE", package.product_code, kBootstrapCategory);
+  variables.define("REVISIONCODE", package.revision_code, kBootstrapCategory);
+  const std::string cache = engine_cache_root(administrator) + package.revision_code + "\\";
+  variables.define("UNINSTALLLINK", cache + platform::file_name_of(engine.startup.engine_path), kBootstrapCategory);
+  variables.define("ENGINECACHE", cache, kBootstrapCategory);
+  if (package.build_kind == kWebMediaBuild) engine.startup.data_folder = cache;
+  variables.define("DATADIR", engine.startup.data_folder, kBootstrapCategory);
+  variables.define("NEEDSUPGRADE", "FALSE", kBootstrapCategory);
+  variables.define("MAINTENANCE", "FALSE", kBootstrapCategory);
+  engine.properties.clear();
+  variables.define("TARGETDIR", platform::shell_folder(CSIDL_PROGRAM_FILES) + package.product_title + "\\",
+                   kBootstrapCategory);
+  variables.define("STARTMENU", package.product_title, kBootstrapCategory);
+  variables.define("ALLUSERS", to_truth_text(administrator), kBootstrapCategory);
+  variables.define("NEWINSTANCE", "FALSE", category::kInitialization);
+}
+
+void record_activation_properties(Engine& engine) {
+  for (std::size_t line = 0; line < engine.package.line_count(); ++line) {
+    const std::string header = engine.package.header(line, HeaderLookup::kTolerant);
+    if (!header.empty()) engine.properties.record("A" + header, "FALSE");
+  }
+}
+
+void inject_command_line(Engine& engine) {
+  for (const OverrideValue& given : engine.variables.overrides()) {
+    if (engine.variables.exists(given.name))
+      engine.variables.set(given.name, given.value, category::kInjectOverride);
+    else
+      engine.variables.define(given.name, given.value, category::kInjectOverride);
+  }
+}
+
+}  // namespace
+
+void define_predefined_variables(Engine& engine) {
+  VariableStore& variables = engine.variables;
+  const StartupValues& startup = engine.startup;
+  const SetupPackage& package = engine.package;
+  const auto define = [&](std::string_view name, const std::string& value) {
+    variables.define(name, value, category::kInitialization);
+  };
+  update_clock(engine);
+
+  define("VRAKLOGO", "");
+  define("SELECTED", "0");
+  define("WINDOWHANDLE", "0");
+  define("EXEFILE", startup.engine_path);
+  define("EXEDIR", startup.engine_folder);
+  define("PROGRESSTEXT", "");
+  define("PROGRESSMODE", "");
+  define("ABORT", "FALSE");
+  define("PROGRESS", "0");
+  define("LASTERROR", "");
+  define("LICENSE", "FALSE");
+  define("USERNAME", registered("RegisteredOwner"));
+  define("USERCOMPANY", registered("RegisteredOrganization"));
+  define("COPYWEBLOCK", "");
+  define("REBOOTCOMPUTER", "FALSE");
+  define("RUNAPP", "TRUE");
+  define("WIZARD", "NEXT");
+  define("VERSION", package.publisher.product_version);
+  define("SILENT", to_truth_text(engine.silent()));
+  define("LOGGED", startup.trace_file);
+  define("CMDLINE", startup.command_line_remainder);
+  define("REBOOTNOW", "OK");
+  define("SFXPATH", platform::folder_of(startup.setup_file));
+  define("SFXFILE", platform::file_name_of(startup.setup_file));
+  define("GPOPATH", platform::folder_of(startup.group_policy_path));
+  define("COMPLETE", "TRUE");
+  define("NEWLINE", "\r\n");
+  define("MINIMUM", "FALSE");
+  define("PERSONALIZED", "FALSE");
+  define("MODIFY", "TRUE");
+  define("REPAIR", "FALSE");
+  define("REMOVE", "FALSE");
+  define("ROOTDIR", startup.engine_folder);
+  define("TITLE", package.product_title);
+  define("COMPANY", package.publisher.publisher);
+  define("ADVERTISE", "FALSE");
+  define("DATE", engine.clock.date);
+  define("TIME", engine.clock.time);
+  define("TEMPDIR", startup.temp_folder);
+  define("SUPPORTDIR", startup.support_folder);
+  define("MSIFILE", startup.installer_database);
+  define("LANGUAGE", "");
+}
+
+InitialisationResult initialise_run(Engine& engine) {
+  engine.trace.write("    <Variables>");
+  engine.target_platform = TargetPlatform::kWin32;
+  engine.last_progress = {};
+  engine.trace.write("    </Variables>");
+
+  engine.trace.write("    <CompileScript>");
+  ValidationResult validation = validate_script(engine.package, engine.variables);
+  if (!validation.ok()) return InitialisationResult::kInvalidScript;
+  engine.deferred_lines = std::move(validation.deferred_lines);
+  engine.trace.write("    </CompileScript>");
+
+  engine.variables.clear();
+  const bool administrator = platform::is_administrator();
+  engine.variables.define("TARGETDIR", "", category::kPreInitialization);
+  engine.variables.define("STARTMENU", engine.package.product_title, category::kPreInitialization);
+  engine.variables.define("ALLUSERS", to_truth_text(administrator), category::kPreInitialization);
+
+  engine.trace.write("    <BootStrap>");
+  engine.startup.common_cache_root = engine_cache_root(true);
+  engine.startup.user_cache_root = engine_cache_root(false);
+  define_instance_variables(engine, administrator);
+  engine.trace.write("    </BootStrap>");
+
+  build_label_table(engine);
+  engine.script = ScriptState{.labels = std::move(engine.script.labels)};
+
+  const std::string& database = engine.startup.installer_database;
+  if (!file_exists(database) && !file_exists(replace_extension(database, ".msp")))
+    return InitialisationResult::kNoInstallerDatabase;
+
+  engine.trace.write("    <vrak>");
+  define_predefined_variables(engine);
+  delete_resume_entry(engine.package.product_code);
+  record_activation_properties(engine);
+
+  engine.translations.current_language.clear();
+  engine.translations.loaded_language = "ZILCH";
+  engine.variables.define("LANGUAGE", "", category::kInitialization);
+
+  inject_command_line(engine);
+  engine.script.position = 0;
+  return InitialisationResult::kRun;
+}
+
+}  // namespace qm

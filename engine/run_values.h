@@ -1,0 +1,30 @@
+#pragma once
+// Variables whose values the engine keeps current before every script line:
+// DATE and TIME, ENGINECACHE and UNINSTALLLINK.
+
+#include <string>
+
+namespace qm {
+
+struct Engine;
+
+// The engine cache root: the common application data folder for all users,
+// otherwise the local (or else roaming) one; with a trailing backslash.
+std::string engine_cache_root(bool all_users);
+
+// Brings engine.clock's DATE and TIME texts up to date.
+void update_clock(Engine& engine);
+
+// Defines DATE (user's short date format) and TIME (long time format).
+void define_clock_variables(Engine& engine);
+
+// ENGINECACHE and UNINSTALLLINK: the product's folder in the engine cache and
+// the engine's copy there; for a build that runs from the installed product,
+// taken from the product's uninstall registration.
+void refresh_cache_variables(Engine& engine);
+
+// The installed product's UninstallString (registered under TITLE), without
+// its quotes and arguments; empty when there is none.
+std::string installed_uninstaller(const Engine& engine, bool all_users);
+
+}  // namespace qm
