@@ -6,7 +6,6 @@
 #include <mutex>
 #include <optional>
 
-#include "commands/parameters.h"
 #include "engine/engine.h"
 #include "engine/plugin_call.h"
 #include "engine/run_values.h"
@@ -66,6 +65,11 @@ void locate_setup_sources(Engine& engine) {
   throw ScriptError(kSourcesNotFound);
 }
 
+// Shown in silent runs too: the setup goes on without the plug-in's work.
+void report_missing_library(Engine& engine) {
+  platform::show_message_box(kPluginMissingMessage, engine.caption(), MB_OK | MB_ICONERROR, engine.current_window);
+}
+
 }  // namespace
 
 // A plug-in line — field 2: the library's file name, relative to the line's
@@ -81,8 +85,7 @@ void run_plugin_command(Engine& engine, const ScriptLine& line) {
     path = library_path(engine, line, media_folder, name);
   }
   if (!platform::file_exists(path)) {
-    // Shown in silent runs too: the setup goes on without the plug-in's work.
-    platform::show_message_box(kPluginMissingMessage, engine.caption(), MB_OK | MB_ICONERROR, engine.current_window);
+    report_missing_library(engine);
     return;
   }
 
@@ -104,10 +107,17 @@ void run_plugin_command(Engine& engine, const ScriptLine& line) {
     if (latest && engine.current_window != nullptr) engine.show_progress(*latest);
   };
 
-  PluginResult result;
-  {
-    RedirectionGuard redirection(engine);
-    result = call_plugin(request, progress, engine.cancel_requested, wait);
+  // File-system redirection is a setting of each thread, so the engine's own
+  // 64-bit mode cannot reach the plug-in's worker; turning it off there would
+  // make the library's own dependencies load from the 64-bit system folder.
+  const PluginResult result = call_plugin(request, progress, engine.cancel_requested, wait);
+  if (result.outcome != PluginOutcome::kCompleted && result.outcome != PluginOutcome::kFailed) {
+    engine.trace.write("    Plug-in " + path + ": " + describe(result));
+    if (result.outcome == PluginOutcome::kNotLoaded || result.outcome == PluginOutcome::kNoEntryPoint) {
+      // A file that is no usable plug-in is as good as a missing one.
+      report_missing_library(engine);
+      return;
+    }
   }
   if (result.text.empty()) throw ScriptError(kGeneralSetupFailure);
   engine.variables.replace_all(result.text);

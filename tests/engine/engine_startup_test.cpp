@@ -24,6 +24,7 @@ class EngineStartupTest : public ::testing::Test {
   std::string make_setup(const std::string& appended) {
     const std::string setup = folder_.file("setup.exe");
     test::write_file(setup, engine_bytes() + appended);
+    test::write_file(folder_.file("setup.msi"), "");
     return setup;
   }
 
@@ -32,7 +33,7 @@ class EngineStartupTest : public ::testing::Test {
   static test::PackageText package() {
     test::PackageText text;
     text.add_line("Set Variable", {"$GREETING$", "Hello"});
-    text.add_line("End");
+    text.add_line("Comment", {"done"});
     text.command_headers = {"1A2B", "0"};
     return text;
   }

@@ -1,0 +1,120 @@
+// Whole setups under Wine: the real engine with a script appended, started as
+// a user or a deployment tool would start it, checked through its exit code,
+// its trace file and the registry.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/support/script_text.h"
+#include "tests/support/temp_folder.h"
+
+namespace qm {
+namespace {
+
+class SetupRunTest : public ::testing::Test {
+ protected:
+  // setup.exe (engine + package) and setup.msi side by side.
+  std::string make_setup(const test::PackageText& package) {
+    const std::string setup = folder_.file("setup.exe");
+    test::write_file(setup, test::read_file(test::program_folder() + "quillmore.exe") + package.text());
+    test::write_file(folder_.file("setup.msi"), "");
+    return setup;
+  }
+
+  std::uint32_t run(const test::PackageText& package, const std::string& arguments) {
+    return test::run_and_wait("\"" + make_setup(package) + "\" " + arguments);
+  }
+
+  // The trace file's lines: UTF-16LE without a byte-order mark, CR LF ends.
+  std::vector<std::string> trace_lines(const std::string& path) {
+    const std::string bytes = test::read_file(path);
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+      if (unit == '\r') continue;
+      if (unit == '\n') {
+        lines.emplace_back();
+        continue;
+      }
+      lines.back() += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    if (lines.back().empty()) lines.pop_back();
+    return lines;
+  }
+
+  test::TempFolder folder_;
+};
+
+const std::vector<std::string> kStartLines = {
+    "<Quillmore>",          "  <SetupSplash>",        "    <StubSize>",       "    </StubSize>",
+    "    <StubData>",       "    </StubData>",         "    <GlobalLists>",    "    </GlobalLists>",
+    "    <ExtractResource>", "    </ExtractResource>", "  </SetupSplash>",    "  <RunScript>",
+    "    <Variables>",      "    </Variables>",        "    <CompileScript>",
+};
+const std::vector<std::string> kScriptStartLines = {"    </CompileScript>", "    <BootStrap>", "    </BootStrap>",
+                                                    "    <vrak>"};
+const std::vector<std::string> kNormalEndLines = {"    </vrak>", "    <ExitScript>", "    </ExitScript>"};
+const std::vector<std::string> kEndLines = {"  </RunScript>", "  <Free>", "  </Free>", "</Quillmore>"};
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST_F(SetupRunTest, TraceAndExitCodeOfWholeRuns) {
+  struct Case {
+    const char* what;
+    const char* script;
+    std::uint32_t exit_code;
+    std::vector<std::string> trace;
+  } cases[] = {
+      {"a script that runs to its end", "mark a", 0,
+       joined({kStartLines, kScriptStartLines, kNormalEndLines, kEndLines})},
+      {"an exit code that only 32 bits hold", "Terminate with Exit Code | 3010", 3010,
+       joined({kStartLines, kScriptStartLines, kNormalEndLines, kEndLines})},
+      {"a run-time error: no normal end of the script", "Terminate with Exit Code | soon", 0,
+       joined({kStartLines, kScriptStartLines, kEndLines})},
+      {"a script the validator refuses ends at once with 314", "End", 314, kStartLines},
+  };
+  for (const auto& c : cases) {
+    const std::string trace = folder_.file("Setup Trace.log");
+    EXPECT_EQ(run(test::script_package(c.script), "/s \"/l=" + trace + "\""), c.exit_code) << c.what;
+    EXPECT_EQ(trace_lines(trace), c.trace) << c.what;
+    DeleteFileA(trace.c_str());
+  }
+}
+
+TEST_F(SetupRunTest, TheScriptCanMoveTheTrace) {
+  const std::string first = folder_.file("first.log");
+  const std::string second = folder_.file("second.log");
+  test::write_file(first, "old content of the first file");
+  test::write_file(second, std::string("k\0e\0p\0t\0\r\0\n\0", 12));
+  const test::PackageText package = test::script_package("Set Variable | LOGGED | " + second + "\nmark a");
+  ASSERT_EQ(run(package, "/l=" + first + " /s"), 0u);
+
+  const std::vector<std::string> in_first = trace_lines(first);
+  EXPECT_EQ(in_first.front(), "<Quillmore>") << "the first line of the run truncates the file";
+  EXPECT_EQ(in_first.back(), "    <vrak>");
+  const std::vector<std::string> in_second = trace_lines(second);
+  EXPECT_EQ(in_second, joined({{"kept"}, kNormalEndLines, kEndLines})) << "later lines are appended to the new file";
+  EXPECT_EQ(test::read_file(first).substr(0, 2), std::string("<\0", 2)) << "no byte-order mark";
+}
+
+TEST_F(SetupRunTest, NoTraceWithoutATraceFile) {
+  ASSERT_EQ(run(test::script_package("mark a"), "/s"), 0u);
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(folder_.file("*.log").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST_F(SetupRunTest, WithoutTheInstallerDatabaseTheSetupStopsWith16) {
+  const std::string setup = make_setup(test::script_package("mark a"));
+  DeleteFileA(folder_.file("setup.msi").c_str());
+  EXPECT_EQ(test::run_and_wait("\"" + setup + "\" /s"), 16u);
+}
+
+}  // namespace
+}  // namespace qm
