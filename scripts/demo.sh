@@ -32,8 +32,10 @@ done
 mkdir -p "$out"
 cp "$engine" "$setup"
 sed 's/\r*$/\r/' "$package" >>"$setup"
+# The product's installer database travels beside the setup.
+(cd "$root/samples/demo" && wixl -o "$out/setup.msi" product.wxs)
 echo
-echo "== Built $setup"
+echo "== Built $setup and setup.msi"
 echo "   engine  $(stat -c %s "$engine") bytes + package $(($(stat -c %s "$setup") - $(stat -c %s "$engine"))) bytes"
 
 # shellcheck source=wine-bench.sh
@@ -43,9 +45,11 @@ trap bench_stop EXIT
 
 meaning() {
   case "$1" in
-    0) echo "the engine found its package and read it" ;;
+    0) echo "the script ran to its end" ;;
     11) echo "start-up failure: the appended package is damaged" ;;
     13) echo "nothing appended: \"For internal use only\"" ;;
+    16) echo "the installer database is missing" ;;
+    58) echo "the validator refused the script (314, seen through Wine's 8 bits)" ;;
     *) echo "unexpected" ;;
   esac
 }
@@ -62,11 +66,20 @@ run_windows() {
 failures=0
 
 echo
-echo "== setup.exe /s  (silent: no message boxes)"
-run_windows "$setup" /s
+echo "== setup.exe /s /l=trace.log INSTALLTYPE=Custom  (silent, with a trace and a command-line value)"
+trace="$out/trace.log"
+rm -f "$trace"
+run_windows "$setup" /s "/l=$(winepath -w "$trace" 2>/dev/null)" INSTALLTYPE=Custom
 setup_code=$exit_code
 echo "   exit code $setup_code: $(meaning "$setup_code")"
 [ "$setup_code" -eq 0 ] || failures=$((failures + 1))
+if [ -f "$trace" ]; then
+  echo "   trace file (UTF-16LE):"
+  iconv -f UTF-16LE -t UTF-8 "$trace" | tr -d '\r' | sed 's/^/     /'
+else
+  echo "   no trace file was written"
+  failures=$((failures + 1))
+fi
 
 echo
 echo "== quillmore.exe /s  (the bare engine, nothing appended)"
@@ -87,7 +100,7 @@ printf '%s\n' "$listing" | tr -d '\r'
 
 echo
 if [ "$failures" -eq 0 ]; then
-  echo "demo: done: setup.exe read its package (exit 0), the bare engine refused with exit 13."
+  echo "demo: done: setup.exe ran its script (exit 0), the bare engine refused with exit 13."
 else
   echo "demo: $failures step(s) did not end as expected" >&2
   exit 1
