@@ -17,7 +17,10 @@ std::string normalize_path_text(std::string_view expanded) {
     result += expanded[i];
     if (expanded[i] == '\\' && i + 1 < expanded.size() && expanded[i + 1] == '\\') ++i;
   }
-  if (expanded.starts_with("\\\\")) result.insert(0, 1, '\\');
+  // A network path keeps its leading "\\". When the text began with more
+  // backslashes than that, the collapsed text already starts with two, and a
+  // third one in front would make the path unusable.
+  if (expanded.starts_with("\\\\") && !result.starts_with("\\\\")) result.insert(0, 1, '\\');
   return result;
 }
 

@@ -277,3 +277,45 @@ TEST(InterpreterTest, AnInvalidScriptDoesNotRun) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(SetVariableTest, NamesValuesAndTheKeepMarker) {
+  EngineRun run(test::script_package(R"(
+    Set Variable | $FOLDER$ | $TEMPDIR$Sample
+    Set Variable | plain | bare name
+    Set Variable | $KEPT$$VRAK$VRAK$TRUE | kept
+    Set Variable | Other$VRAK$VRAK$TRUE | kept too
+    Set Variable | $NOT_KEPT$$VRAK$VRAK$true | not kept
+    Set Variable | $kept$$VRAK$VRAK$TRUE | again
+    Set Variable | PRICE | 50
+    Evaluate Expression | $PRICE$ = "50" and $PLAIN$ <> "" | CHECK)"));
+  ASSERT_TRUE(run.run());
+  ASSERT_FALSE(run.outcome().failed) << run.outcome().error_report;
+  EXPECT_EQ(run.get("FOLDER"), run.engine().startup.temp_folder + "Sample");
+  EXPECT_EQ(run.get("PLAIN"), "bare name");
+  EXPECT_EQ(run.get("KEPT"), "again");
+  EXPECT_EQ(run.get("NOT_KEPT"), "not kept");
+  EXPECT_EQ(run.get("CHECK"), "TRUE");
+  EXPECT_EQ(run.engine().variables.persisted(), (std::vector<std::string>{"KEPT", "Other"}));
+}
+
+TEST(SetVariableTest, ProgressReachesTheCurrentDialogAtOnce) {
+  EngineRun run(test::script_package(R"(
+    Set Variable | PROGRESSTEXT | Copying files
+    Set Variable | PROGRESS | 40
+    Set Variable | PROGRESS | 250)"));
+  std::vector<ProgressValue> shown;
+  int dialog = 0;
+  run.engine().current_window = &dialog;
+  run.engine().show_progress = [&](const ProgressValue& progress) { shown.push_back(progress); };
+  ASSERT_TRUE(run.run());
+  ASSERT_GE(shown.size(), 3u);
+  EXPECT_EQ(shown[0], (ProgressValue{"Copying files", 0}));
+  EXPECT_EQ(shown[1], (ProgressValue{"Copying files", 40}));
+  EXPECT_EQ(shown[2], (ProgressValue{"Copying files", 100})) << "the display shows 0 to 100";
+}
+
+}  // namespace
+}  // namespace qm
