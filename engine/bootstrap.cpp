@@ -21,9 +21,7 @@ namespace qm {
 
 namespace {
 
-constexpr const char* kInstallErrorPrefix = "Runtime error in install: ";
 constexpr const char* kNoPackageMessage = "For internal use only";
-constexpr const char* kNoDatabaseMessage = "Setup database not found";
 
 // Only the first processor: older installer code was not safe on several.
 void restrict_to_first_processor() {
@@ -91,7 +89,7 @@ Stage find_installer_database(Engine& engine, int& exit_code) {
   engine.trace.write("    <ExtractResource>");
   const std::string base = engine.startup.engine_folder + engine.startup.engine_name;
   if (!platform::file_exists(base + ".msi") && !platform::file_exists(base + ".msp")) {
-    if (!engine.silent()) platform::show_message_box(kNoDatabaseMessage, engine.caption(), MB_OK | MB_ICONERROR);
+    if (!engine.silent()) platform::show_message_box(engine.messages.text(message::kDatabaseNotFound), engine.caption(), MB_OK | MB_ICONERROR);
     exit_code = kExitNoInstallerDatabase;
     return Stage::kStop;
   }
@@ -128,7 +126,7 @@ int run_setup() {
     engine->trace.write("  </Free>");
   } catch (const std::exception& error) {
     if (!engine->silent())
-      platform::show_message_box(std::string(kInstallErrorPrefix) + error.what(), engine->caption(),
+      platform::show_message_box(engine->messages.text(message::kInstallErrorPrefix) + error.what(), engine->caption(),
                                  MB_OK | MB_ICONERROR);
     exit_code = kExitStartupFailure;
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/command_registry.h"
+#include "engine/message_catalogue.h"
 #include "engine/script_state.h"
 #include "engine/setup_package.h"
 #include "engine/trace.h"
@@ -64,6 +65,7 @@ struct Engine {
   Trace trace;
   InstallerPropertyLists properties;
   Translations translations;
+  MessageCatalogue messages;
   StartupValues startup;
 
   // One entry per line: "SKIP", "FALSE" for a deferred change line not yet

@@ -177,8 +177,8 @@ void dispatch(Engine& engine, std::size_t index) {
   // Any other name (the build's structural lines, for one) does nothing.
 }
 
-std::string error_report(std::size_t line_number, const std::string& message) {
-  return std::string(kScriptErrorHeading) + "\r\rLine " + std::to_string(line_number) + ": " + message;
+std::string error_report(const Engine& engine, std::size_t line_number, const std::string& message) {
+  return engine.messages.text(message::kScriptErrorHeading) + "\r\rLine " + std::to_string(line_number) + ": " + message;
 }
 
 }  // namespace
@@ -215,7 +215,7 @@ RunOutcome run_script(Engine& engine) {
   } catch (const std::exception& error) {
     outcome.failed = true;
     outcome.failed_line = script.position;
-    outcome.error_report = error_report(script.position, error.what());
+    outcome.error_report = error_report(engine, script.position, error.what());
     if (!engine.silent())
       platform::show_message_box(outcome.error_report, engine.caption(), MB_OK | MB_ICONERROR);
     end_of_script_cleanup(engine);

@@ -17,8 +17,6 @@ struct RunOutcome {
   std::string error_report;     // the report as the user reads it
 };
 
-inline constexpr std::string_view kScriptErrorHeading = "Runtime error in setup script:";
-
 // Collects the "Label" lines (commented-out ones too) into the label table.
 void build_label_table(Engine& engine);
 

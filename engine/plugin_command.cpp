@@ -51,7 +51,7 @@ std::string library_path(Engine& engine, const ScriptLine& line, const std::stri
 // chosen; the data folder then points there. Silent runs cannot ask.
 void locate_setup_sources(Engine& engine) {
   while (!engine.silent()) {
-    const auto folder = platform::browse_for_folder(kLocateSourcesTitle, engine.current_window);
+    const auto folder = platform::browse_for_folder(engine.messages.text(message::kLocateSources), engine.current_window);
     if (!folder) break;
     if (holds_product_marker(engine, *folder)) {
       engine.startup.data_folder = *folder;
@@ -62,7 +62,7 @@ void locate_setup_sources(Engine& engine) {
       return;
     }
   }
-  throw ScriptError(kSourcesNotFound);
+  throw ScriptError(engine.messages.text(message::kSourcesNotFound));
 }
 
 // Shown in silent runs too: the setup goes on without the plug-in's work.
@@ -119,7 +119,7 @@ void run_plugin_command(Engine& engine, const ScriptLine& line) {
       return;
     }
   }
-  if (result.text.empty()) throw ScriptError(kGeneralSetupFailure);
+  if (result.text.empty()) throw ScriptError(engine.messages.text(message::kGeneralSetupFailure));
   engine.variables.replace_all(result.text);
 }
 

@@ -15,9 +15,5 @@ void run_plugin_command(Engine& engine, const ScriptLine& line);
 inline constexpr const char* kPluginMissingMessage =
     "Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins are "
     "installed.\r\rAction skipped";
-inline constexpr const char* kLocateSourcesTitle = "Please locate your original setup sources to continue operation";
-inline constexpr const char* kSourcesNotFound =
-    "Original setup sources required to complete operation, sources not found";
-inline constexpr const char* kGeneralSetupFailure = "General setup failure";
 
 }  // namespace qm
