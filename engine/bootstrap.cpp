@@ -12,7 +12,7 @@
 #include "engine/interpreter.h"
 #include "engine/package_reader.h"
 #include "engine/run_initialisation.h"
-#include "platform/folder_browser.h"
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/module_image.h"
 #include "platform/shell_folders.h"

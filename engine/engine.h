@@ -96,6 +96,8 @@ struct Engine {
   std::function<void(RestartKind)> request_restart;
   // Lets the user interface handle pending window messages.
   std::function<void()> process_messages;
+  // Loads the wizard page of a "Display Dialog" line before the script runs.
+  std::function<void(Engine&, std::size_t line)> preload_dialog;
   // Shows the progress of the current dialog.
   std::function<void(const ProgressValue&)> show_progress;
 

@@ -10,6 +10,7 @@
 #include "engine/script_validator.h"
 #include "engine/truth_text.h"
 #include "platform/account.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 
@@ -18,11 +19,6 @@ namespace qm {
 namespace {
 
 constexpr std::string_view kBootstrapCategory = "Bootstrap";
-
-bool file_exists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::string replace_extension(const std::string& path, std::string_view extension) {
   const std::size_t dot = path.find_last_of('.');
@@ -158,7 +154,7 @@ InitialisationResult initialise_run(Engine& engine) {
   engine.script = ScriptState{.labels = std::move(engine.script.labels)};
 
   const std::string& database = engine.startup.installer_database;
-  if (!file_exists(database) && !file_exists(replace_extension(database, ".msp")))
+  if (!platform::file_exists(database) && !platform::file_exists(replace_extension(database, ".msp")))
     return InitialisationResult::kNoInstallerDatabase;
 
   engine.trace.write("    <vrak>");

@@ -24,9 +24,4 @@ std::optional<std::string> browse_for_folder(const std::string& title, void* own
   return chosen;
 }
 
-bool file_exists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace qm::platform

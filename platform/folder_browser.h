@@ -3,12 +3,12 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace qm::platform {
 
 // The shell's folder browser; the chosen folder with a trailing backslash,
 // or nothing when the user cancels.
 std::optional<std::string> browse_for_folder(const std::string& title, void* owner);
-
-bool file_exists(const std::string& path);
 
 }  // namespace qm::platform

@@ -1,0 +1,165 @@
+#include "engine/startup_windows.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "engine/window_placement.h"
+#include "platform/system_library.h"
+
+namespace qm {
+
+namespace {
+
+constexpr int kClientWidth = 369;
+constexpr int kClientHeight = 89;
+constexpr const char* kSplashClass = "QuillmoreSetupSplash";
+constexpr const char* kPreparingClass = "QuillmoreSetupInit";
+
+LRESULT CALLBACK splash_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+      HDC memory = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(memory, picture);
+      BITMAP info{};
+      GetObjectA(picture, sizeof info, &info);
+      BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, old);
+      DeleteDC(memory);
+    }
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void register_classes(HINSTANCE instance) {
+  WNDCLASSA splash{};
+  splash.lpfnWndProc = splash_procedure;
+  splash.hInstance = instance;
+  splash.hCursor = LoadCursor(nullptr, IDC_APPSTARTING);
+  splash.lpszClassName = kSplashClass;
+  RegisterClassA(&splash);
+
+  WNDCLASSA preparing{};
+  preparing.lpfnWndProc = DefWindowProcA;
+  preparing.hInstance = instance;
+  preparing.hCursor = LoadCursor(nullptr, IDC_APPSTARTING);
+  preparing.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  preparing.lpszClassName = kPreparingClass;
+  RegisterClassA(&preparing);
+}
+
+// The progress bar class lives in comctl32, which is not one of the libraries
+// Windows always takes from the system folder: load it from there by path.
+void load_common_controls() {
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  HMODULE controls = platform::load_system_library("comctl32.dll");
+  if (controls == nullptr) return;
+  const auto init = reinterpret_cast<InitFunction>(
+      reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+  if (init != nullptr) init(&classes);
+}
+
+HFONT dialog_font() {
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
+}
+
+void paint_now(HWND window) {
+  if (window != nullptr) {
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+  }
+}
+
+}  // namespace
+
+struct StartupWindows::Windows {
+  HWND splash = nullptr;
+  HBITMAP picture = nullptr;
+  HWND preparing = nullptr;
+  HWND progress = nullptr;
+  HFONT font = nullptr;
+
+  ~Windows() {
+    if (preparing) DestroyWindow(preparing);
+    if (splash) DestroyWindow(splash);
+    if (picture) DeleteObject(picture);
+    if (font) DeleteObject(font);
+  }
+};
+
+StartupWindows::StartupWindows(const std::string& splash_picture, const std::string& caption,
+                               const std::string& text)
+    : windows_(std::make_unique<Windows>()) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  register_classes(instance);
+  load_common_controls();
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+
+  // The preparing window: fixed size, single border, no caption buttons.
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  WindowRect placed = centred_on_screen(width, height, screen_width, screen_height);
+
+  windows_->picture = static_cast<HBITMAP>(
+      LoadImageA(nullptr, splash_picture.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (windows_->picture != nullptr) {
+    BITMAP info{};
+    GetObjectA(windows_->picture, sizeof info, &info);
+    const WindowRect splash = centred_on_screen(info.bmWidth, info.bmHeight, screen_width, screen_height);
+    windows_->splash = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP, splash.left, splash.top,
+                                       splash.width, splash.height, nullptr, nullptr, instance, nullptr);
+    SetWindowLongPtrA(windows_->splash, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(windows_->picture));
+    ShowWindow(windows_->splash, SW_SHOWNOACTIVATE);
+    paint_now(windows_->splash);
+    placed = preparing_window_beside_splash(splash, width, height, screen_width, screen_height);
+  }
+
+  windows_->font = dialog_font();
+  HWND window = CreateWindowExA(WS_EX_DLGMODALFRAME, kPreparingClass, caption.c_str(), style, placed.left,
+                                placed.top, width, height, nullptr, nullptr, instance, nullptr);
+  windows_->preparing = window;
+  HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, 16, 16, 32, 32, window, nullptr,
+                              instance, nullptr);
+  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)), 0);
+  HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 56, 16, 297, 33, window,
+                               nullptr, instance, nullptr);
+  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(windows_->font), TRUE);
+  windows_->progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 16, 56, 337, 17, window,
+                                       nullptr, instance, nullptr);
+  ShowWindow(window, SW_SHOWNORMAL);
+  paint_now(window);
+}
+
+StartupWindows::~StartupWindows() = default;
+
+void StartupWindows::set_progress_range(int maximum) {
+  SendMessageA(windows_->progress, PBM_SETRANGE32, 0, maximum);
+  paint_now(windows_->preparing);
+}
+
+void StartupWindows::set_progress(int position) {
+  SendMessageA(windows_->progress, PBM_SETPOS, position, 0);
+  paint_now(windows_->preparing);
+}
+
+void StartupWindows::step_progress() {
+  SendMessageA(windows_->progress, PBM_DELTAPOS, 1, 0);
+  paint_now(windows_->preparing);
+  paint_now(windows_->splash);
+}
+
+void* StartupWindows::preparing_window() const { return windows_->preparing; }
+
+}  // namespace qm
