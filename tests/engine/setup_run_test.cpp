@@ -116,5 +116,47 @@ TEST_F(SetupRunTest, WithoutTheInstallerDatabaseTheSetupStopsWith16) {
   EXPECT_EQ(test::run_and_wait("\"" + setup + "\" /s"), 16u);
 }
 
+// A setup is usually started from a folder full of other downloads. Windows
+// libraries that are not always taken from the system folder, planted beside
+// setup.exe, must not be loaded in place of the system's own.
+TEST_F(SetupRunTest, LibrariesPlantedBesideTheSetupAreNeverLoaded) {
+  // version.dll is missing from the list only because Wine's own user32
+  // imports it when any program starts (Windows' user32 does not).
+  const char* const kPlanted[] = {"comctl32.dll", "msi.dll", "urlmon.dll",   "wininet.dll",
+                                  "winmm.dll",    "mpr.dll", "netapi32.dll", "winspool.drv"};
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string planted = test::read_file(test::program_folder() + "planted_library.dll");
+  for (const char* name : kPlanted) {
+    test::write_file(folder_.file(name), planted);
+    DeleteFileA((std::string(temp) + name + ".loaded").c_str());
+  }
+  // Wine prefers its own built-in system libraries, where Windows takes a
+  // library of such a name from the program's folder. The test entry that
+  // runs this test tells Wine (through WINEDLLOVERRIDES, which Wine reads when
+  // a process starts) to prefer library files for these names, which gives
+  // the setup the Windows behaviour to resist.
+  char overrides[2048] = {};
+  GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+  if (std::string(overrides).find("winmm") == std::string::npos)
+    GTEST_SKIP() << "runs in its own test entry, with Wine set to prefer library files";
+
+  // The bait works: a program in that folder asking for a library by bare
+  // name gets the planted one.
+  test::copy_file(test::program_folder() + "bare_name_loader.exe", folder_.file("bare_name_loader.exe"));
+  EXPECT_EQ(test::run_and_wait("\"" + folder_.file("bare_name_loader.exe") + "\" winmm.dll"), 0u);
+  const std::string bait_marker = std::string(temp) + "winmm.dll.loaded";
+  ASSERT_NE(GetFileAttributesA(bait_marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library does not work";
+  DeleteFileA(bait_marker.c_str());
+
+  for (const char* arguments : {"/s", ""})
+    EXPECT_EQ(run(test::script_package("mark a"), arguments), 0u) << arguments;
+  for (const char* name : kPlanted) {
+    const std::string marker = std::string(temp) + name + ".loaded";
+    EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES) << name << " was loaded from the setup's folder";
+    DeleteFileA(marker.c_str());
+  }
+}
+
 }  // namespace
 }  // namespace qm
