@@ -835,16 +835,41 @@ def encode_package(sections: list[Section]) -> bytes:
 
 
 @dataclass
+class ComponentCondition:
+    """A <Condition> inside a <Component>, which wixl cannot build: the tool
+    builds the database without it and writes it into the Component table."""
+    component: str
+    condition: str
+    start: int  # the element's bytes in product.wxs
+    end: int
+    where: Where
+
+
+@dataclass
 class InstallerSource:
+    data: bytes
     product_id: tuple[str, Where] | None = None
     references: list[tuple[str, Where]] = field(default_factory=list)
+    component_conditions: list[ComponentCondition] = field(default_factory=list)
+
+    def without_component_conditions(self) -> bytes:
+        out, at = [], 0
+        for condition in self.component_conditions:
+            out += [self.data[at:condition.start]]
+            at = condition.end
+        return b"".join(out + [self.data[at:]])
 
 
 def read_installer_source(path: Path) -> InstallerSource:
-    """The product code and the header properties that product.wxs names."""
-    source = InstallerSource()
+    """The product code, the header properties and the component conditions of product.wxs."""
+    try:
+        source = InstallerSource(path.read_bytes())
+    except OSError as error:
+        raise BuildError(f"cannot read the file: {error.strerror}", Where(str(path))) from None
     parser = xml.parsers.expat.ParserCreate()
-    condition_texts: list[tuple[list[str], Where]] = []
+    # Open elements: local name, attributes, where the start tag begins.
+    elements: list[tuple[str, dict[str, str], int]] = []
+    condition_parts: list[list[str]] = []
 
     def here() -> Where:
         return Where(str(path), parser.CurrentLineNumber)
@@ -857,6 +882,7 @@ def read_installer_source(path: Path) -> InstallerSource:
 
     def start(name: str, attributes: dict[str, str]) -> None:
         element = local(name)
+        elements.append((element, attributes, parser.CurrentByteIndex))
         if element == "Product" and "Id" in attributes:
             source.product_id = (attributes["Id"], here())
         for key, value in attributes.items():
@@ -864,16 +890,28 @@ def read_installer_source(path: Path) -> InstallerSource:
             if local(key) == "Condition":
                 scan(value, CONDITION_REFERENCE, here())
         if element == "Condition":
-            condition_texts.append(([], here()))
+            condition_parts.append([])
 
     def end(name: str) -> None:
-        if local(name) == "Condition" and condition_texts:
-            parts, where = condition_texts.pop()
-            scan("".join(parts), CONDITION_REFERENCE, where)
+        element, attributes, begin = elements.pop()
+        if element != "Condition":
+            return
+        condition = "".join(condition_parts.pop()).strip()
+        where = here()
+        scan(condition, CONDITION_REFERENCE, where)
+        if not elements or elements[-1][0] != "Component":
+            return
+        component = elements[-1][1].get("Id")
+        if not component:
+            raise BuildError("a Component with a Condition needs an Id", where)
+        if any(c.component == component for c in source.component_conditions):
+            raise BuildError(f"the Component {component} has two Conditions", where)
+        finish = source.data.index(b">", parser.CurrentByteIndex) + 1
+        source.component_conditions.append(ComponentCondition(component, condition, begin, finish, where))
 
     def text(data: str) -> None:
-        if condition_texts:
-            condition_texts[-1][0].append(data)
+        if condition_parts:
+            condition_parts[-1].append(data)
         else:
             scan(data, FORMATTED_REFERENCE, here())
 
@@ -881,14 +919,20 @@ def read_installer_source(path: Path) -> InstallerSource:
     parser.EndElementHandler = end
     parser.CharacterDataHandler = text
     try:
-        parser.Parse(path.read_bytes(), True)
+        parser.Parse(source.data, True)
     except xml.parsers.expat.ExpatError as error:
         raise BuildError(f"not well-formed XML: {xml.parsers.expat.errors.messages[error.code]}",
                          Where(str(path), error.lineno)) from None
+    for condition in source.component_conditions:
+        if "'" in condition.condition:
+            raise BuildError("a component condition cannot hold a single quote (\'); write "
+                             "texts in double quotes", condition.where)
+        if len(condition.condition) > 255:
+            raise BuildError("a component condition is limited to 255 characters", condition.where)
     return source
 
 
-def check_installer_source(project: Project, path: Path) -> None:
+def check_installer_source(project: Project, path: Path) -> InstallerSource:
     source = read_installer_source(path)
     if source.product_id:
         product_id, where = source.product_id
@@ -900,7 +944,7 @@ def check_installer_source(project: Project, path: Path) -> None:
             raise BuildError(f"the Product Id {product_id} differs from the product code "
                              f"{project.product_code} in project.ini", where)
     if not project.check_headers:
-        return
+        return source
 
     lines_by_header = {line.header: line for line in project.lines if line.header is not None}
     used: set[str] = set()
@@ -921,6 +965,7 @@ def check_installer_source(project: Project, path: Path) -> None:
         if line.command in DEFERRED_COMMANDS and not line.commented and line.header not in used:
             warn(f"'{line.command}' (header {line.header}) is not used by {path.name}: "
                  "the line changes nothing", line.where)
+    return source
 
 
 # ---------------------------------------------------------------------------
@@ -974,7 +1019,7 @@ def catalogue_bytes(path: Path) -> bytes:
     return b"".join(out)
 
 
-def run_tool(arguments: list[str], cwd: Path, what: str, quiet_text: str = "") -> None:
+def run_tool(arguments: list[str], cwd: Path, what: str) -> None:
     shown = [a if not a.startswith("-p") or a == "-p" else "-p***" for a in arguments]
     try:
         result = subprocess.run(arguments, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
@@ -1000,26 +1045,71 @@ def write_atomically(target: Path, data: bytes) -> None:
 class Tools:
     wixl: str = "wixl"
     sevenzip: str = "7zz"
+    msibuild: str = os.environ.get("QM_MSIBUILD", "msibuild")
+    msiinfo: str = os.environ.get("QM_MSIINFO", "msiinfo")
 
 
-def build_installer_database(project: Project, out_dir: Path, tools: Tools) -> None:
-    source = project.path("product.wxs")
+def build_installer_database(project: Project, source: InstallerSource, out_dir: Path,
+                             tools: Tools) -> None:
+    wxs = project.path("product.wxs")
     target = out_dir / f"{project.setup_name}.msi"
-    temporary = target.with_name(target.name + ".partial")
+    temporary = (out_dir / (target.name + ".partial")).resolve()
     temporary.unlink(missing_ok=True)
-    run_tool([tools.wixl, "-o", str(temporary.resolve()), source.name], project.folder,
-             f"{target.name} from {source}")
+    what = f"{target.name} from {wxs}"
+    if not source.component_conditions:
+        run_tool([tools.wixl, "-o", str(temporary), wxs.name], project.folder, what)
+    else:
+        # wixl stops at a Component's Condition. The copy without them stays
+        # beside product.wxs, since wixl finds the files relative to it.
+        handle, copy_name = tempfile.mkstemp(prefix=".product-", suffix=".wxs", dir=project.folder)
+        copy = Path(copy_name)
+        try:
+            with os.fdopen(handle, "wb") as stream:
+                stream.write(source.without_component_conditions())
+            run_tool([tools.wixl, "-o", str(temporary), copy.name], project.folder, what)
+        finally:
+            copy.unlink(missing_ok=True)
+        write_component_conditions(temporary, source.component_conditions, tools, what)
     os.replace(temporary, target)
 
 
-def build_resource_archive(project: Project, out_dir: Path, tools: Tools) -> None:
+def write_component_conditions(database: Path, conditions: list[ComponentCondition], tools: Tools,
+                               what: str) -> None:
+    arguments = [tools.msibuild, str(database)]
+    for c in conditions:
+        arguments += ["-q", f"UPDATE `Component` SET `Condition` = '{c.condition}' "
+                            f"WHERE `Component` = '{c.component}'"]
+    run_tool(arguments, database.parent, what)
+    # An UPDATE that matches no row succeeds silently: read the table back.
+    try:
+        listing = subprocess.run([tools.msiinfo, "export", str(database), "Component"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, check=True).stdout
+    except (OSError, subprocess.CalledProcessError) as error:
+        raise BuildError(f"cannot read back the Component table of {what}: {error}") from None
+    written = {}
+    for row in listing.splitlines()[3:]:
+        columns = row.split("\t")
+        if len(columns) >= 5:
+            written[columns[0]] = columns[4]
+    for c in conditions:
+        if written.get(c.component) != c.condition:
+            raise BuildError(f"the condition of Component {c.component} did not reach the installer "
+                             "database (is the Component part of a Feature?)", c.where)
+
+
+def resource_names(project: Project) -> list[str]:
+    """The entries of resources/, which become the resource archive's top level."""
     resources = project.path("resources")
     if not resources.is_dir():
         raise BuildError("the project folder has no resources/ folder (the engine needs its "
                          "resource archive, even for a script without dialogs)", Where(str(project.folder)))
-    names = sorted(p.name for p in resources.iterdir())
     if not any(p.is_file() for p in resources.rglob("*")):
         raise BuildError("the resources/ folder holds no file", Where(str(resources)))
+    return sorted(p.name for p in resources.iterdir())
+
+
+def build_resource_archive(project: Project, names: list[str], out_dir: Path, tools: Tools) -> None:
+    resources = project.path("resources")
     target = out_dir / f"{project.setup_name}.res"
     # 7-Zip adds to an existing archive, so it always writes a new file.
     with tempfile.TemporaryDirectory(dir=out_dir) as scratch:
@@ -1043,16 +1133,22 @@ def copy_data_folder(project: Project, out_dir: Path) -> None:
     (target / project.product_code).write_bytes(b"")
 
 
-def copy_splash_picture(project: Project, out_dir: Path) -> None:
+def splash_picture(project: Project) -> bytes | None:
     source = project.path("setup.bmp")
-    target = out_dir / "setup.bmp"
     if not source.is_file():
-        target.unlink(missing_ok=True)
-        return
+        return None
     data = source.read_bytes()
     if data[:2] != b"BM":
         raise BuildError("setup.bmp is not a BMP picture", Where(str(source)))
-    write_atomically(target, data)
+    return data
+
+
+def write_splash_picture(picture: bytes | None, out_dir: Path) -> None:
+    target = out_dir / "setup.bmp"
+    if picture is None:
+        target.unlink(missing_ok=True)
+    else:
+        write_atomically(target, picture)
 
 
 def header_map(project: Project) -> str:
@@ -1083,27 +1179,33 @@ def build_setup(project_dir: Path, out_dir: Path, engine: Path, qvx: Path | None
     if not wxs.is_file():
         raise BuildError("the project folder has no product.wxs (the installer database source)",
                          Where(str(project_dir)))
-    check_installer_source(project, wxs)
+    installer_source = check_installer_source(project, wxs)
     engine_bytes = read_program(engine, "engine")
     library = read_program(qvx, "archive library") if qvx else None
     if catalogue and not library:
         raise BuildError("--catalogue is appended to the archive library: give --qvx as well")
     appended = catalogue_bytes(catalogue) if catalogue else b""
+    resources = resource_names(project)
+    picture = splash_picture(project)
 
     out_dir.mkdir(parents=True, exist_ok=True)
-    build_installer_database(project, out_dir, tools)
-    build_resource_archive(project, out_dir, tools)
+    # Should a step below fail, no setup program of an earlier build stays
+    # beside the new files.
+    setup_program = out_dir / f"{project.setup_name}.exe"
+    setup_program.unlink(missing_ok=True)
+    build_installer_database(project, installer_source, out_dir, tools)
+    build_resource_archive(project, resources, out_dir, tools)
     copy_data_folder(project, out_dir)
-    copy_splash_picture(project, out_dir)
+    write_splash_picture(picture, out_dir)
     if library is not None:
         write_atomically(out_dir / "qvx.lib", library + appended)
     else:
         warn("no --qvx given: the setup folder has no archive library (qvx.lib)")
-    write_atomically(out_dir / f"{project.setup_name}.exe", engine_bytes + package)
+    write_atomically(setup_program, engine_bytes + package)
     if map_file:
         map_file.write_text(line_map(project), encoding="utf-8")
 
-    print(f"{PROGRAM}: {out_dir / (project.setup_name + '.exe')}: engine {len(engine_bytes)} bytes "
+    print(f"{PROGRAM}: {setup_program}: engine {len(engine_bytes)} bytes "
           f"+ package {len(package)} bytes, {len(project.lines)} script lines")
     print(header_map(project))
     return project
