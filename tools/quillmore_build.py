@@ -712,6 +712,29 @@ class Section:
     record_starts: frozenset[int] = frozenset()  # parameter list: where each record begins
 
 
+# Archive passwords are kept scrambled in the web media secret table; the
+# engine reads them back with the same key (engine/secret_text.cpp).
+SECRET_KEY = bytes([0x51, 0x75, 0x69, 0x6C, 0x6C, 0x6D, 0x6F, 0x72,
+                    0x65, 0x9A, 0x3C, 0xD7, 0x28, 0xB1, 0x46, 0xE3])
+
+
+def scramble_secret(password: str) -> str:
+    data = password.encode("cp1252")
+    return "".join("%02X" % (b ^ SECRET_KEY[i % 16] ^ ((i * 31) & 0xFF)) for i, b in enumerate(data))
+
+
+def secret_table(project: Project) -> list[Text]:
+    """The web media secrets, scrambled, and the resource archive's password
+    under the archive's file name."""
+    entries: list[Text] = []
+    for name, password in project.settings.web_media_secrets:
+        entries += [name, Text(scramble_secret(password.value), password.where)]
+    if project.resource_password:
+        entries += [Text(f"{project.setup_name}.res", project.settings_where),
+                    Text(scramble_secret(project.resource_password), project.settings_where)]
+    return entries
+
+
 def package_sections(project: Project) -> list[Section]:
     settings = project.settings
     where = project.settings_where
@@ -750,7 +773,7 @@ def package_sections(project: Project) -> list[Section]:
         Section("product title", [value(settings.product, "title")], False),
         Section("plug-in command list", list(settings.plugin_commands), True),
         Section("publisher lines", [value(settings.publisher, key) for key in PUBLISHER_KEYS], False),
-        Section("web media secret table", pairs(settings.web_media_secrets), True),
+        Section("web media secret table", secret_table(project), True),
         Section("line media folder list", [Text(line.media, line.where) for line in lines], True),
         Section("build kind", [Text(project.build_kind, where)], False),
         Section("component size list", components, True),

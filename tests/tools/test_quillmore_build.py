@@ -200,7 +200,7 @@ class PackageTextTest(TempTest):
                 Unpack Extras
 
                 [web media secrets]
-                offline = c2VjcmV0
+                offline = s3cret
 
                 [components]
                 VRAK-PREDEF-COMPONENT = 0
@@ -260,8 +260,8 @@ class PackageTextTest(TempTest):
             # publisher lines
             "Brennivax", "support@brennivax.example", "https://brennivax.example/help",
             "https://brennivax.example/updates", "Demo – package", "1.0.0",
-            # web media secrets
-            "offline", "c2VjcmV0", "$",
+            # web media secrets: scrambled as the engine reads them back
+            "offline", "225934437582", "$",
             # line media folders
             "", "", "", "", "", "", "OFFLINE\\", "$",
             # build kind
