@@ -4,24 +4,37 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/builtin_commands.h"
 #include "engine/command_line.h"
 #include "engine/engine.h"
 #include "engine/interpreter.h"
+#include "engine/languages.h"
 #include "engine/package_reader.h"
+#include "engine/resource_archive.h"
 #include "engine/run_initialisation.h"
+#include "engine/secret_text.h"
+#include "engine/startup_windows.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/module_image.h"
 #include "platform/shell_folders.h"
+#include "platform/system_library.h"
 
 namespace qm {
 
 namespace {
 
 constexpr const char* kNoPackageMessage = "For internal use only";
+constexpr int kSupportFolderAttempts = 3;
+
+// A start-up step that ends the setup with this exit code; the message (a
+// catalogue slot, or none) was shown already.
+struct StartupFailure {
+  int exit_code;
+};
 
 // Only the first processor: older installer code was not safe on several.
 void restrict_to_first_processor() {
@@ -53,7 +66,6 @@ void fix_startup_values(Engine& engine, const CommandLine& command_line) {
   const std::string file_name = platform::file_name_of(startup.engine_path);
   startup.engine_name = file_name.substr(0, file_name.find_last_of('.'));
   startup.temp_folder = temporary_folder();
-  startup.data_folder = startup.engine_folder + "data\\";
   startup.command_line_remainder = command_line.remainder;
   startup.trace_file = command_line.trace_file;
   startup.setup_file = command_line.setup_file;
@@ -64,72 +76,187 @@ void fix_startup_values(Engine& engine, const CommandLine& command_line) {
   engine.trace.set_path(command_line.trace_file);
 }
 
-enum class Stage { kContinue, kStop };
-
-// Finds the package behind the engine and reads it.
-Stage read_appended_package(Engine& engine, int& exit_code) {
-  engine.trace.write("    <StubSize>");
-  const auto appended = platform::find_appended_data(GetModuleHandleA(nullptr));
-  if (appended.size == 0) {
-    if (!engine.silent()) platform::show_message_box(kNoPackageMessage, engine.caption(), MB_OK | MB_ICONERROR);
-    exit_code = kExitNoPackage;
-    return Stage::kStop;
+// The engine's texts in the user's language travel appended to the archive
+// library; they pass through a temporary file on their way in.
+void load_message_catalogue(Engine& engine) {
+  const std::string library_path = engine.startup.engine_folder + "qvx.lib";
+  HMODULE library = LoadLibraryExA(library_path.c_str(), nullptr, 0);
+  if (library == nullptr) return;
+  try {
+    const auto appended = platform::find_appended_data(library);
+    if (appended.size > 0) {
+      const std::string catalogue = engine.startup.temp_folder + "lang.loc";
+      platform::write_whole_file(catalogue,
+                                 platform::read_file_range(appended.file_path, appended.offset, appended.size));
+      engine.messages.load(catalogue, user_language_name());
+      DeleteFileA(catalogue.c_str());
+    }
+  } catch (const std::exception&) {
+    // The built-in English texts serve.
   }
-  engine.trace.write("    </StubSize>");
-  engine.trace.write("    <StubData>");
-  const std::string text = platform::read_file_range(appended.file_path, appended.offset, appended.size);
-  engine.trace.write("    </StubData>");
-  engine.trace.write("    <GlobalLists>");
-  engine.package = parse_package(text);
-  engine.trace.write("    </GlobalLists>");
-  return Stage::kContinue;
+  FreeLibrary(library);
 }
 
-Stage find_installer_database(Engine& engine, int& exit_code) {
-  engine.trace.write("    <ExtractResource>");
-  const std::string base = engine.startup.engine_folder + engine.startup.engine_name;
-  if (!platform::file_exists(base + ".msi") && !platform::file_exists(base + ".msp")) {
-    if (!engine.silent()) platform::show_message_box(engine.messages.text(message::kDatabaseNotFound), engine.caption(), MB_OK | MB_ICONERROR);
-    exit_code = kExitNoInstallerDatabase;
-    return Stage::kStop;
+class Bootstrap {
+ public:
+  Bootstrap(Engine& engine, bool show_windows) : engine_(engine), show_windows_(show_windows) {}
+
+  // Start-up steps, from the appended package to the script's end.
+  void run() {
+    if (show_windows_) {
+      windows_.emplace(engine_.startup.engine_folder + "setup.bmp", engine_.messages.text(message::kWizardCaption),
+                       engine_.messages.text(message::kPreparing));
+    }
+    read_appended_package();
+    create_support_folder();
+    extract_resources();
+    copy_installer_database();
+    engine_.startup.data_folder = engine_.startup.engine_folder + "data\\";
+    preload_dialogs();
+    windows_.reset();
+    trace("  </SetupSplash>");
+
+    trace("  <RunScript>");
+    register_builtin_commands(engine_.commands);
+    switch (initialise_run(engine_)) {
+      case InitialisationResult::kInvalidScript: throw StartupFailure{kExitInvalidScript};
+      case InitialisationResult::kNoInstallerDatabase: break;
+      case InitialisationResult::kRun: run_script(engine_); break;
+    }
+    trace("  </RunScript>");
   }
-  engine.startup.installer_database = base + ".msi";
-  engine.trace.write("    </ExtractResource>");
-  return Stage::kContinue;
-}
+
+  // Every way out: the support folder goes, and the trace closes when asked.
+  void remove_support_folder(bool trace_it) {
+    if (trace_it) trace("  <CachedSupportDir>");
+    if (!engine_.startup.support_folder.empty())
+      platform::remove_folder_tree(engine_.startup.support_folder, kSupportFolderAttempts);
+    if (trace_it) trace("  </CachedSupportDir>");
+  }
+
+ private:
+  void trace(std::string_view line) { engine_.trace.write(line); }
+
+  void fail(int slot_or_zero, int exit_code, void* owner = nullptr) {
+    if (!engine_.silent() && slot_or_zero > 0)
+      platform::show_message_box(engine_.messages.text(slot_or_zero), engine_.caption(), MB_OK | MB_ICONERROR, owner);
+    throw StartupFailure{exit_code};
+  }
+
+  void read_appended_package() {
+    trace("    <StubSize>");
+    const auto appended = platform::find_appended_data(GetModuleHandleA(nullptr));
+    if (appended.size == 0) {
+      if (!engine_.silent())
+        platform::show_message_box(kNoPackageMessage, engine_.caption(), MB_OK | MB_ICONERROR,
+                                   windows_ ? windows_->preparing_window() : nullptr);
+      throw StartupFailure{kExitNoPackage};
+    }
+    trace("    </StubSize>");
+    trace("    <StubData>");
+    const std::string copy = engine_.startup.temp_folder + "qvx.tmp";
+    platform::write_whole_file(copy, platform::read_file_range(appended.file_path, appended.offset, appended.size));
+    trace("    </StubData>");
+    trace("    <GlobalLists>");
+    try {
+      engine_.package = read_package(copy);
+    } catch (...) {
+      DeleteFileA(copy.c_str());
+      throw;
+    }
+    DeleteFileA(copy.c_str());
+    trace("    </GlobalLists>");
+  }
+
+  void create_support_folder() {
+    trace("    <SupportDir>");
+    engine_.startup.support_folder = platform::create_numbered_folder(engine_.startup.temp_folder, "qvx");
+    trace("    </SupportDir>");
+  }
+
+  void extract_resources() {
+    trace("    <ExtractArchive>");
+    const std::string archive = engine_.startup.engine_folder + engine_.startup.engine_name + ".res";
+    if (!platform::file_exists(archive)) fail(message::kResourceNotFound, kExitNoResourceArchive);
+    const std::string password =
+        secret_for(engine_.package.web_media_secrets, engine_.startup.engine_name + ".res", false).value_or("");
+    const ArchiveExtraction extraction = extract_resource_archive(archive, engine_.startup.support_folder, password);
+    if (!extraction.extracted) fail(message::kResourceDecompressionFailure, kExitResourceArchiveDamaged);
+    trace("    </ExtractArchive>");
+  }
+
+  void copy_installer_database() {
+    trace("    <ExtractResource>");
+    const std::string base = engine_.startup.engine_folder + engine_.startup.engine_name;
+    if (!platform::file_exists(base + ".msi") && !platform::file_exists(base + ".msp"))
+      fail(message::kDatabaseNotFound, kExitNoInstallerDatabase);
+    trace("    </ExtractResource>");
+    trace("    <ResourcePath>");
+    for (const char* extension : {".msi", ".msp"}) {
+      const std::string source = base + extension;
+      const std::string copy = engine_.startup.support_folder + engine_.startup.engine_name + extension;
+      if (platform::file_exists(source) && !platform::copy_as_normal_file(source, copy))
+        throw std::runtime_error("Cannot copy " + source + " to " + copy);
+    }
+    engine_.startup.installer_database = engine_.startup.support_folder + engine_.startup.engine_name + ".msi";
+    trace("    </ResourcePath>");
+  }
+
+  // Each active "Display Dialog" line's page is loaded before the script
+  // starts, so that showing it later is immediate.
+  void preload_dialogs() {
+    trace("    <Dialogs>");
+    const SetupPackage& package = engine_.package;
+    std::vector<std::size_t> dialogs;
+    for (std::size_t line = 0; line < package.line_count(); ++line)
+      if (package.command(line) == "Display Dialog" && !package.is_commented_out(line)) dialogs.push_back(line);
+    if (windows_) {
+      windows_->set_progress_range(static_cast<int>(dialogs.size()));
+      windows_->set_progress(1);
+    }
+    for (std::size_t line : dialogs) {
+      if (engine_.preload_dialog) engine_.preload_dialog(engine_, line);
+      if (windows_) windows_->step_progress();
+    }
+    trace("    </Dialogs>");
+  }
+
+  Engine& engine_;
+  bool show_windows_;
+  std::optional<StartupWindows> windows_;
+};
 
 }  // namespace
 
 int run_setup() {
+  platform::restrict_library_search();
   restrict_to_first_processor();
-  const CommandLine command_line = read_command_line();
   auto engine = std::make_unique<Engine>();
   int exit_code = EXIT_SUCCESS;
-  try {
-    fix_startup_values(*engine, command_line);
-    engine->trace.write("<Quillmore>");
-    engine->trace.write("  <SetupSplash>");
-    if (read_appended_package(*engine, exit_code) == Stage::kStop) return exit_code;
-    if (find_installer_database(*engine, exit_code) == Stage::kStop) return exit_code;
-    engine->trace.write("  </SetupSplash>");
+  const CommandLine command_line = read_command_line();
+  fix_startup_values(*engine, command_line);
+  load_message_catalogue(*engine);
 
-    engine->trace.write("  <RunScript>");
-    register_builtin_commands(engine->commands);
-    switch (initialise_run(*engine)) {
-      case InitialisationResult::kInvalidScript: return kExitInvalidScript;
-      case InitialisationResult::kNoInstallerDatabase: break;
-      case InitialisationResult::kRun: run_script(*engine); break;
-    }
-    engine->trace.write("  </RunScript>");
+  Bootstrap bootstrap(*engine, !command_line.silent && !command_line.no_splash);
+  engine->trace.write("<Quillmore>");
+  engine->trace.write("  <SetupSplash>");
+  try {
+    bootstrap.run();
     exit_code = static_cast<int>(engine->exit_code);
     engine->trace.write("  <Free>");
     engine->trace.write("  </Free>");
+  } catch (const StartupFailure& failure) {
+    // The trace stops where the start-up did; only what the setup put in the
+    // temporary folder is taken away again.
+    bootstrap.remove_support_folder(false);
+    return failure.exit_code;
   } catch (const std::exception& error) {
     if (!engine->silent())
-      platform::show_message_box(engine->messages.text(message::kInstallErrorPrefix) + error.what(), engine->caption(),
-                                 MB_OK | MB_ICONERROR);
+      platform::show_message_box(engine->messages.text(message::kInstallErrorPrefix) + error.what(),
+                                 engine->caption(), MB_OK | MB_ICONERROR);
     exit_code = kExitStartupFailure;
   }
+  bootstrap.remove_support_folder(true);
   engine->trace.write("</Quillmore>");
   return exit_code;
 }

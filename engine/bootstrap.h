@@ -6,6 +6,8 @@ namespace qm {
 
 inline constexpr int kExitStartupFailure = 11;
 inline constexpr int kExitNoPackage = 13;
+inline constexpr int kExitNoResourceArchive = 14;
+inline constexpr int kExitResourceArchiveDamaged = 15;
 inline constexpr int kExitNoInstallerDatabase = 16;
 
 // Runs the whole setup; gives the process exit code.

@@ -1,99 +1,120 @@
-// The real engine under Wine: a copy of quillmore.exe with a package
-// appended, started as a setup would be.
+// The real engine under Wine, started from a setup folder as a user or a
+// deployment tool starts it: the exit codes of start-up, and the private
+// support folder gone afterwards whatever happened.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <chrono>
 #include <thread>
 
 #include "engine/pe_image.h"
-#include "tests/support/package_text.h"
-#include "tests/support/temp_folder.h"
+#include "engine/secret_text.h"
+#include "tests/support/setup_folder.h"
 
 namespace qm {
 namespace {
 
-constexpr std::uint32_t kExitNoPackage = 13;
 constexpr std::uint32_t kExitStartupFailure = 11;
+constexpr std::uint32_t kExitNoPackage = 13;
+constexpr std::uint32_t kExitNoResourceArchive = 14;
+constexpr std::uint32_t kExitResourceArchiveDamaged = 15;
+constexpr std::uint32_t kExitNoInstallerDatabase = 16;
 
-class EngineStartupTest : public ::testing::Test {
- protected:
-  // A setup.exe made of the engine and `appended`.
-  std::string make_setup(const std::string& appended) {
-    const std::string setup = folder_.file("setup.exe");
-    test::write_file(setup, engine_bytes() + appended);
-    test::write_file(folder_.file("setup.msi"), "");
-    return setup;
-  }
-
-  static std::string engine_bytes() { return test::read_file(test::program_folder() + "quillmore.exe"); }
-
-  static test::PackageText package() {
-    test::PackageText text;
-    text.add_line("Set Variable", {"$GREETING$", "Hello"});
-    text.add_line("Comment", {"done"});
-    text.command_headers = {"1A2B", "0"};
-    return text;
-  }
-
-  test::TempFolder folder_;
-};
-
-TEST_F(EngineStartupTest, TheReleaseEngineEndsWithItsLastSection) {
-  // A symbol table or any other bytes after the image would be taken for a package.
-  const std::string bytes = engine_bytes();
-  const auto end = pe_image_end(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  ASSERT_TRUE(end.has_value());
-  EXPECT_EQ(*end, bytes.size());
+test::PackageText package() {
+  test::PackageText text;
+  text.add_line("Set Variable", {"$GREETING$", "Hello"});
+  text.add_line("Comment", {"done"});
+  text.command_headers = {"1A2B", "0"};
+  return text;
 }
 
-TEST_F(EngineStartupTest, ExitCodes) {
+TEST(EngineStartupTest, TheReleaseEngineEndsWithItsLastSection) {
+  // A symbol table or any other bytes after the image would be taken for a package.
+  for (const char* program : {"quillmore.exe", "qvx.lib"}) {
+    const std::string bytes = test::read_file(test::program_folder() + program);
+    const auto end = pe_image_end(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    ASSERT_TRUE(end.has_value()) << program;
+    EXPECT_EQ(*end, bytes.size()) << program;
+  }
+}
+
+TEST(EngineStartupTest, ExitCodes) {
   test::PackageText bad_kind = package();
   bad_kind.build_kind = "web";
+  test::PackageText with_password = package();
+  with_password.web_media_secrets = {"SETUP.RES", scramble_secret("Secret7")};
+  test::PackageText wrong_password = package();
+  wrong_password.web_media_secrets = {"setup.res", scramble_secret("Secret8")};
+  test::PackageText refused = package();
+  refused.add_line("End");
   const std::string good = package().text();
   const struct {
     const char* what;
     std::string appended;
+    const char* resources;
+    bool database;
     std::uint32_t exit_code;
   } cases[] = {
-      {"no package", "", kExitNoPackage},
-      {"a package", good, 0},
-      {"a signed package", good + std::string("\x30\x82\x01\x0A\0\0 certificate", 18), 0},
-      {"a truncated package", good.substr(0, good.size() / 2), kExitStartupFailure},
-      {"a package with a bad build kind", bad_kind.text(), kExitStartupFailure},
-      {"only a line feed", "\n", kExitStartupFailure},
+      {"no package", "", "small.7z", true, kExitNoPackage},
+      {"a package", good, "small.7z", true, 0},
+      {"a signed package", good + std::string("\x30\x82\x01\x0A\0\0 certificate", 18), "small.7z", true, 0},
+      {"a truncated package", good.substr(0, good.size() / 2), "small.7z", true, kExitStartupFailure},
+      {"a package with a bad build kind", bad_kind.text(), "small.7z", true, kExitStartupFailure},
+      {"no resource archive", good, "", true, kExitNoResourceArchive},
+      {"a resource archive that climbs out of its folder", good, "climb.7z", true, kExitResourceArchiveDamaged},
+      {"a resource archive that is no archive", good, "stage\\small\\one.txt", true, kExitResourceArchiveDamaged},
+      {"an encrypted resource archive without its password", good, "small_password.7z", true,
+       kExitResourceArchiveDamaged},
+      {"an encrypted resource archive with the wrong password", wrong_password.text(), "small_password.7z", true,
+       kExitResourceArchiveDamaged},
+      {"an encrypted resource archive with its password", with_password.text(), "small_password.7z", true, 0},
+      {"no installer database", good, "small.7z", false, kExitNoInstallerDatabase},
+      {"a script the validator refuses", refused.text(), "small.7z", true, 314},
   };
+  const std::size_t support_folders_before = test::support_folders_in_temp();
   for (const auto& c : cases) {
-    const std::string setup = make_setup(c.appended);
-    for (const char* silent : {"/s", "-QN"})
-      EXPECT_EQ(test::run_and_wait("\"" + setup + "\" " + silent), c.exit_code) << c.what << " " << silent;
+    test::SetupFolder folder(c.appended, c.resources);
+    if (!c.database) DeleteFileA(folder.file("setup.msi").c_str());
+    for (const char* silent : {"/s", "-QN"}) EXPECT_EQ(folder.run(silent), c.exit_code) << c.what << " " << silent;
+    EXPECT_EQ(test::support_folders_in_temp(), support_folders_before) << c.what << ": the support folder stayed";
   }
 }
 
 // Finds the engine's message box, reads its text and presses OK.
 std::string answer_message_box(const char* caption) {
-  for (int attempt = 0; attempt < 200; ++attempt) {
+  for (int attempt = 0; attempt < 300; ++attempt) {
     if (HWND box = FindWindowA("#32770", caption)) {
       char text[256] = {};
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
       PostMessageA(box, WM_COMMAND, IDOK, 0);
       return text;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Sleep(50);
   }
   return "(no message box)";
 }
 
-TEST_F(EngineStartupTest, WithoutAPackageTheUserIsToldAndTheExitCodeIs13) {
-  const std::string setup = make_setup("");
-  std::uint32_t exit_code = 0;
-  std::thread run([&] { exit_code = test::run_and_wait("\"" + setup + "\""); });
-  const std::string text = answer_message_box("Quillmore Wizard");
-  run.join();
-  EXPECT_EQ(text, "For internal use only");
-  EXPECT_EQ(exit_code, kExitNoPackage);
+TEST(EngineStartupTest, StartUpFailuresAreShownUnlessSilent) {
+  const struct {
+    std::string appended;
+    const char* resources;
+    const char* text;
+    std::uint32_t exit_code;
+  } cases[] = {
+      {"", "small.7z", "For internal use only", kExitNoPackage},
+      {package().text(), "", "Setup resource not found", kExitNoResourceArchive},
+      {package().text(), "climb.7z", "Setup resource decompression failure", kExitResourceArchiveDamaged},
+  };
+  for (const auto& c : cases) {
+    test::SetupFolder folder(c.appended, c.resources);
+    std::uint32_t exit_code = 0;
+    std::thread run([&] { exit_code = folder.run(""); });
+    const std::string text = answer_message_box("Quillmore Wizard");
+    run.join();
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(exit_code, c.exit_code) << c.text;
+  }
 }
 
 }  // namespace

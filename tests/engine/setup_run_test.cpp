@@ -7,24 +7,20 @@
 #include <windows.h>
 
 #include "tests/support/script_text.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/setup_folder.h"
 
 namespace qm {
 namespace {
 
 class SetupRunTest : public ::testing::Test {
  protected:
-  // setup.exe (engine + package) and setup.msi side by side.
-  std::string make_setup(const test::PackageText& package) {
-    const std::string setup = folder_.file("setup.exe");
-    test::write_file(setup, test::read_file(test::program_folder() + "quillmore.exe") + package.text());
-    test::write_file(folder_.file("setup.msi"), "");
-    return setup;
+  std::uint32_t run(const test::PackageText& package, const std::string& arguments) {
+    folder_ = std::make_unique<test::SetupFolder>(package.text());
+    return folder_->run(arguments);
   }
 
-  std::uint32_t run(const test::PackageText& package, const std::string& arguments) {
-    return test::run_and_wait("\"" + make_setup(package) + "\" " + arguments);
-  }
+  // A file beside the setup (a folder kept for the test's whole run).
+  std::string file(const std::string& name) { return logs_.file(name); }
 
   // The trace file's lines: UTF-16LE without a byte-order mark, CR LF ends.
   std::vector<std::string> trace_lines(const std::string& path) {
@@ -43,19 +39,24 @@ class SetupRunTest : public ::testing::Test {
     return lines;
   }
 
-  test::TempFolder folder_;
+  test::TempFolder logs_;
+  std::unique_ptr<test::SetupFolder> folder_;
 };
 
 const std::vector<std::string> kStartLines = {
-    "<Quillmore>",          "  <SetupSplash>",        "    <StubSize>",       "    </StubSize>",
-    "    <StubData>",       "    </StubData>",         "    <GlobalLists>",    "    </GlobalLists>",
-    "    <ExtractResource>", "    </ExtractResource>", "  </SetupSplash>",    "  <RunScript>",
-    "    <Variables>",      "    </Variables>",        "    <CompileScript>",
+    "<Quillmore>",         "  <SetupSplash>",       "    <StubSize>",          "    </StubSize>",
+    "    <StubData>",      "    </StubData>",        "    <GlobalLists>",       "    </GlobalLists>",
+    "    <SupportDir>",    "    </SupportDir>",      "    <ExtractArchive>",    "    </ExtractArchive>",
+    "    <ExtractResource>", "    </ExtractResource>", "    <ResourcePath>",   "    </ResourcePath>",
+    "    <Dialogs>",       "    </Dialogs>",         "  </SetupSplash>",       "  <RunScript>",
+    "    <Variables>",     "    </Variables>",       "    <CompileScript>",
 };
 const std::vector<std::string> kScriptStartLines = {"    </CompileScript>", "    <BootStrap>", "    </BootStrap>",
                                                     "    <vrak>"};
 const std::vector<std::string> kNormalEndLines = {"    </vrak>", "    <ExitScript>", "    </ExitScript>"};
-const std::vector<std::string> kEndLines = {"  </RunScript>", "  <Free>", "  </Free>", "</Quillmore>"};
+const std::vector<std::string> kEndLines = {"  </RunScript>",        "  <Free>",
+                                           "  </Free>",             "  <CachedSupportDir>",
+                                           "  </CachedSupportDir>", "</Quillmore>"};
 
 std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -79,7 +80,7 @@ TEST_F(SetupRunTest, TraceAndExitCodeOfWholeRuns) {
       {"a script the validator refuses ends at once with 314", "End", 314, kStartLines},
   };
   for (const auto& c : cases) {
-    const std::string trace = folder_.file("Setup Trace.log");
+    const std::string trace = file("Setup Trace.log");
     EXPECT_EQ(run(test::script_package(c.script), "/s \"/l=" + trace + "\""), c.exit_code) << c.what;
     EXPECT_EQ(trace_lines(trace), c.trace) << c.what;
     DeleteFileA(trace.c_str());
@@ -87,8 +88,8 @@ TEST_F(SetupRunTest, TraceAndExitCodeOfWholeRuns) {
 }
 
 TEST_F(SetupRunTest, TheScriptCanMoveTheTrace) {
-  const std::string first = folder_.file("first.log");
-  const std::string second = folder_.file("second.log");
+  const std::string first = file("first.log");
+  const std::string second = file("second.log");
   test::write_file(first, "old content of the first file");
   test::write_file(second, std::string("k\0e\0p\0t\0\r\0\n\0", 12));
   const test::PackageText package = test::script_package("Set Variable | LOGGED | " + second + "\nmark a");
@@ -105,15 +106,9 @@ TEST_F(SetupRunTest, TheScriptCanMoveTheTrace) {
 TEST_F(SetupRunTest, NoTraceWithoutATraceFile) {
   ASSERT_EQ(run(test::script_package("mark a"), "/s"), 0u);
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA(folder_.file("*.log").c_str(), &found);
+  const HANDLE search = FindFirstFileA(folder_->file("*.log").c_str(), &found);
   EXPECT_EQ(search, INVALID_HANDLE_VALUE);
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
-}
-
-TEST_F(SetupRunTest, WithoutTheInstallerDatabaseTheSetupStopsWith16) {
-  const std::string setup = make_setup(test::script_package("mark a"));
-  DeleteFileA(folder_.file("setup.msi").c_str());
-  EXPECT_EQ(test::run_and_wait("\"" + setup + "\" /s"), 16u);
 }
 
 // A setup is usually started from a folder full of other downloads. Windows
@@ -126,9 +121,10 @@ TEST_F(SetupRunTest, LibrariesPlantedBesideTheSetupAreNeverLoaded) {
                                   "winmm.dll",    "mpr.dll", "netapi32.dll", "winspool.drv"};
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
+  const test::SetupFolder setup(test::script_package("mark a").text());
   const std::string planted = test::read_file(test::program_folder() + "planted_library.dll");
   for (const char* name : kPlanted) {
-    test::write_file(folder_.file(name), planted);
+    test::write_file(setup.file(name), planted);
     DeleteFileA((std::string(temp) + name + ".loaded").c_str());
   }
   // Wine prefers its own built-in system libraries, where Windows takes a
@@ -143,14 +139,14 @@ TEST_F(SetupRunTest, LibrariesPlantedBesideTheSetupAreNeverLoaded) {
 
   // The bait works: a program in that folder asking for a library by bare
   // name gets the planted one.
-  test::copy_file(test::program_folder() + "bare_name_loader.exe", folder_.file("bare_name_loader.exe"));
-  EXPECT_EQ(test::run_and_wait("\"" + folder_.file("bare_name_loader.exe") + "\" winmm.dll"), 0u);
+  test::copy_file(test::program_folder() + "bare_name_loader.exe", setup.file("bare_name_loader.exe"));
+  EXPECT_EQ(test::run_and_wait("\"" + setup.file("bare_name_loader.exe") + "\" winmm.dll"), 0u);
   const std::string bait_marker = std::string(temp) + "winmm.dll.loaded";
   ASSERT_NE(GetFileAttributesA(bait_marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library does not work";
   DeleteFileA(bait_marker.c_str());
 
-  for (const char* arguments : {"/s", ""})
-    EXPECT_EQ(run(test::script_package("mark a"), arguments), 0u) << arguments;
+  // Silent, and with the start-up windows (which need the common controls).
+  for (const char* arguments : {"/s", ""}) EXPECT_EQ(setup.run(arguments), 0u) << arguments;
   for (const char* name : kPlanted) {
     const std::string marker = std::string(temp) + name + ".loaded";
     EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES) << name << " was loaded from the setup's folder";

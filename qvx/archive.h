@@ -1,0 +1,62 @@
+#pragma once
+// An open 7z archive: its file and its header, read with 7-Zip's parser
+// (7zArcIn.c). Encrypted headers are decrypted with the passwords given;
+// a password that decodes to garbage is dropped for the next one.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "qvx/archive_file.h"
+#include "qvx/folder.h"
+#include "qvx/keys.h"
+#include "qvx/sevenzip.h"
+
+namespace qvx {
+
+constexpr std::uint32_t kNoFolder = 0xFFFFFFFF;
+
+class Archive {
+ public:
+  Archive(const std::wstring& path, Keys& keys);
+  ~Archive();
+  Archive(const Archive&) = delete;
+  Archive& operator=(const Archive&) = delete;
+
+  const ArchiveFile& file() const { return *file_; }
+  const CSzArEx& db() const { return db_; }
+
+  std::uint32_t count() const { return db_.NumFiles; }
+  // The entry name as stored (UTF-16; "/" or "\" between folders).
+  std::wstring name(std::uint32_t entry) const;
+  bool is_directory(std::uint32_t entry) const { return SzArEx_IsDir(&db_, entry); }
+  std::uint64_t size(std::uint32_t entry) const { return SzArEx_GetFileSize(&db_, entry); }
+  // The folder (block) holding the entry's data, or kNoFolder.
+  std::uint32_t folder(std::uint32_t entry) const { return db_.FileToFolder[entry]; }
+  // Offset of the entry's data in its folder's output.
+  std::uint64_t offset_in_folder(std::uint32_t entry) const;
+
+  bool has_crc(std::uint32_t entry) const { return SzBitWithVals_Check(&db_.CRCs, entry); }
+  std::uint32_t crc(std::uint32_t entry) const { return db_.CRCs.Vals[entry]; }
+  bool has_attributes(std::uint32_t entry) const { return SzBitWithVals_Check(&db_.Attribs, entry); }
+  // Windows attribute bits (7-Zip's Unix mode in the high half removed).
+  std::uint32_t attributes(std::uint32_t entry) const;
+  bool has_mtime(std::uint32_t entry) const { return SzBitWithVals_Check(&db_.MTime, entry); }
+  std::uint64_t mtime(std::uint32_t entry) const;
+  bool has_ctime(std::uint32_t entry) const { return SzBitWithVals_Check(&db_.CTime, entry); }
+  std::uint64_t ctime(std::uint32_t entry) const;
+
+  std::uint32_t folder_count() const { return db_.db.NumFolders; }
+  FolderSpec folder_spec(std::uint32_t folder) const { return read_folder(db_.db, folder, db_.dataPos); }
+  std::uint64_t folder_pack_size(std::uint32_t folder) const;
+
+ private:
+  struct Input;
+
+  std::unique_ptr<ArchiveFile> file_;
+  std::unique_ptr<Input> input_;
+  CSzArEx db_{};
+  bool open_ = false;
+};
+
+}  // namespace qvx

@@ -1,0 +1,89 @@
+#pragma once
+// Passwords and the AES-256 keys of 7z archives.
+//
+// A password comes first from the caller's text, then from the password
+// callback, which is asked again each time the current password proves
+// wrong. The key is SHA-256 over 2^NumCyclesPower rounds of
+// salt + UTF-16LE password + 64-bit round counter, as 7-Zip derives it;
+// keys are remembered for the call so that every block of an archive does not
+// pay for the derivation again.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "qvx/qvx_archive.h"
+
+namespace qvx {
+
+class Passwords {
+ public:
+  Passwords(const char* text, QvxPasswordCallback callback);
+  ~Passwords();
+  Passwords(const Passwords&) = delete;
+  Passwords& operator=(const Passwords&) = delete;
+
+  // The password to use now; takes the first one when none was taken yet.
+  // Throws QVX_ERROR_CANNOT_OPEN when there is none.
+  const std::wstring& current();
+  // Drops the current password as wrong and takes the next one; false when
+  // there is none left.
+  bool next();
+
+ private:
+  bool take_next();
+
+  std::wstring text_;
+  QvxPasswordCallback callback_;
+  bool text_offered_ = false;
+  int callback_asks_ = 0;
+  bool has_current_ = false;
+  bool exhausted_ = false;
+  std::wstring current_;
+};
+
+// The coder properties of 7-Zip's AES coder (method 06F10701).
+struct AesProperties {
+  unsigned cycles_power = 0;  // 0x3F: the key is salt + password without hashing
+  std::vector<std::uint8_t> salt;
+  std::array<std::uint8_t, 16> iv{};
+};
+
+// Throws QVX_ERROR_CANNOT_OPEN for properties 7-Zip would not accept.
+AesProperties parse_aes_properties(std::span<const std::uint8_t> props);
+
+using AesKey = std::array<std::uint8_t, 32>;
+
+class Keys {
+ public:
+  explicit Keys(Passwords& passwords) : passwords_(passwords) {}
+  ~Keys();
+  Keys(const Keys&) = delete;
+  Keys& operator=(const Keys&) = delete;
+
+  // The key for the current password; asks for a password when needed.
+  AesKey key_for(const AesProperties& properties);
+
+  // Whether a key was asked for since the last reset: tells a decoding error
+  // of encrypted data (possibly a wrong password) from plain damage.
+  bool used() const { return used_; }
+  void reset_used() { used_ = false; }
+
+  Passwords& passwords() { return passwords_; }
+
+ private:
+  struct Cached {
+    std::wstring password;
+    unsigned cycles_power;
+    std::vector<std::uint8_t> salt;
+    AesKey key;
+  };
+
+  Passwords& passwords_;
+  std::vector<Cached> cache_;
+  bool used_ = false;
+};
+
+}  // namespace qvx

@@ -1,0 +1,32 @@
+#include "qvx/text.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "qvx/failure.h"
+
+namespace qvx {
+
+std::wstring ansi_to_wide(const char* text) {
+  if (text == nullptr || *text == '\0') return {};
+  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (length <= 0) fail(QVX_ERROR_ARGUMENT, "text not in the ANSI code page");
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+  wide.resize(static_cast<std::size_t>(length) - 1);
+  return wide;
+}
+
+std::string wide_to_ansi(std::wstring_view text) {
+  if (text.empty()) return {};
+  if (text.size() > INT_MAX / 4) fail(QVX_ERROR_ARGUMENT, "text too long");
+  const int in_length = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), in_length, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string(text.size(), '?');
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), in_length, ansi.data(), length, nullptr, nullptr);
+  return ansi;
+}
+
+}  // namespace qvx

@@ -1,0 +1,13 @@
+#pragma once
+// Conversions between the caller's ANSI text and the UTF-16 of Windows and
+// of 7z entry names.
+
+#include <string>
+#include <string_view>
+
+namespace qvx {
+
+std::wstring ansi_to_wide(const char* text);
+std::string wide_to_ansi(std::wstring_view text);
+
+}  // namespace qvx
