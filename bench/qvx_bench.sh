@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Times qvx.lib against 7zz on one ~100 MB archive, in one run.
+#   qvx_bench.sh <wine-run.sh> <qvx_bench.exe>
+# qvx_bench.exe (under Wine) writes the data set; 7zz (native) makes the
+# archive with its defaults and extracts it, best of three, with all threads
+# and with one; qvx_bench.exe then extracts it with qvx.lib, checks the output
+# and prints both timings and the speed ratios. Never fails on time.
+set -euo pipefail
+wine_run="$1"
+bench="$2"
+work=$(mktemp -d "${TMPDIR:-/tmp}/qvx-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+windows() { echo "Z:${1//\//\\}"; }
+
+"$wine_run" "$bench" generate "$(windows "$work/data")"
+(cd "$work/data" && 7zz a -bd -bso0 -bsp0 "$work/bench.7z" .)
+
+best_of_three() {
+  local best="" start end ms
+  for _ in 1 2 3; do
+    rm -rf "$work/out7zz"
+    start=$(date +%s%N)
+    7zz x -y -bd -bso0 -bsp0 "$@" -o"$work/out7zz" "$work/bench.7z"
+    end=$(date +%s%N)
+    ms=$(((end - start) / 1000000))
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  rm -rf "$work/out7zz"
+  echo "$best"
+}
+all_threads=$(best_of_three)
+one_thread=$(best_of_three -mmt1)
+
+"$wine_run" "$bench" extract "$(windows "$work/bench.7z")" "$(windows "$work/out")" "$(windows "$work/data")" \
+  "$all_threads" "$one_thread"
