@@ -121,7 +121,10 @@ class Bootstrap {
     switch (initialise_run(engine_)) {
       case InitialisationResult::kInvalidScript: throw StartupFailure{kExitInvalidScript};
       case InitialisationResult::kNoInstallerDatabase: break;
-      case InitialisationResult::kRun: run_script(engine_); break;
+      case InitialisationResult::kRun:
+        run_script(engine_);
+        if (engine_.save_selection_data) engine_.save_selection_data(engine_);
+        break;
     }
     trace("  </RunScript>");
   }

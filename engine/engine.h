@@ -98,6 +98,9 @@ struct Engine {
   std::function<void()> process_messages;
   // Loads the wizard page of a "Display Dialog" line before the script runs.
   std::function<void(Engine&, std::size_t line)> preload_dialog;
+  // Saves the feature selections and kept variables of the installed
+  // instance once the script has ended, normally or not.
+  std::function<void(Engine&)> save_selection_data;
   // Shows the progress of the current dialog.
   std::function<void(const ProgressValue&)> show_progress;
 

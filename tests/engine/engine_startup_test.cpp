@@ -105,6 +105,9 @@ TEST(EngineStartupTest, StartUpFailuresAreShownUnlessSilent) {
       {"", "small.7z", "For internal use only", kExitNoPackage},
       {package().text(), "", "Setup resource not found", kExitNoResourceArchive},
       {package().text(), "climb.7z", "Setup resource decompression failure", kExitResourceArchiveDamaged},
+      {package().text().substr(0, 40), "small.7z",
+       "Runtime error in install: The setup package is incomplete: it ends before the end of the line identifier list.",
+       kExitStartupFailure},
   };
   for (const auto& c : cases) {
     test::SetupFolder folder(c.appended, c.resources);
@@ -114,6 +117,48 @@ TEST(EngineStartupTest, StartUpFailuresAreShownUnlessSilent) {
     run.join();
     EXPECT_EQ(text, c.text);
     EXPECT_EQ(exit_code, c.exit_code) << c.text;
+  }
+}
+
+// The engine's texts travel appended to qvx.lib; they replace the built-in ones.
+TEST(EngineStartupTest, TheMessageCatalogueComesFromTheArchiveLibrary) {
+  test::SetupFolder folder(package().text(), "");
+  std::string catalogue;
+  for (int slot = 1; slot <= 115; ++slot)
+    catalogue += (slot == 2 ? std::string("Die Setup-Ressource fehlt") : "slot " + std::to_string(slot)) + "\r\n";
+  test::write_file(folder.file("qvx.lib"), test::read_file(folder.file("qvx.lib")) + catalogue);
+
+  std::uint32_t exit_code = 0;
+  std::thread run([&] { exit_code = folder.run(""); });
+  const std::string text = answer_message_box("Quillmore Wizard");
+  run.join();
+  EXPECT_EQ(text, "Die Setup-Ressource fehlt");
+  EXPECT_EQ(exit_code, kExitNoResourceArchive);
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  EXPECT_EQ(GetFileAttributesA((std::string(temp) + "lang.loc").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the catalogue's temporary file is deleted";
+}
+
+// NAME=VALUE pairs reach the script; the script's exit code reaches the caller.
+TEST(EngineStartupTest, CommandLineValuesReachTheScript) {
+  test::PackageText text;
+  text.add_line("Set Variable", {"$CODE$", "1"});
+  text.add_line("If", {"SILENT", "0", "TRUE", "FALSE"});
+  text.add_line("Set Variable", {"$CODE$", "$CODE$0"});
+  text.add_line("End", {});
+  text.add_line("Terminate with Exit Code", {"$CODE$"});
+  const struct {
+    const char* arguments;
+    std::uint32_t exit_code;
+  } cases[] = {
+      {"/s code=42", 42},    // silent: the script cannot change a value given on the command line
+      {"/s", 10},            // the script's own value, made silent
+      {"CODE=7 /update", 1}, // not silent: the script may change it
+  };
+  for (const auto& c : cases) {
+    test::SetupFolder folder(text.text());
+    EXPECT_EQ(folder.run(c.arguments), c.exit_code) << c.arguments;
   }
 }
 
