@@ -10,6 +10,7 @@
 
 #include "engine/pe_image.h"
 #include "engine/secret_text.h"
+#include "tests/support/message_box.h"
 #include "tests/support/setup_folder.h"
 
 namespace qm {
@@ -81,19 +82,6 @@ TEST(EngineStartupTest, ExitCodes) {
   }
 }
 
-// Finds the engine's message box, reads its text and presses OK.
-std::string answer_message_box(const char* caption) {
-  for (int attempt = 0; attempt < 300; ++attempt) {
-    if (HWND box = FindWindowA("#32770", caption)) {
-      char text[256] = {};
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-      return text;
-    }
-    Sleep(50);
-  }
-  return "(no message box)";
-}
 
 TEST(EngineStartupTest, StartUpFailuresAreShownUnlessSilent) {
   const struct {
@@ -113,7 +101,7 @@ TEST(EngineStartupTest, StartUpFailuresAreShownUnlessSilent) {
     test::SetupFolder folder(c.appended, c.resources);
     std::uint32_t exit_code = 0;
     std::thread run([&] { exit_code = folder.run(""); });
-    const std::string text = answer_message_box("Quillmore Wizard");
+    const std::string text = test::answer_message_box("Quillmore Wizard");
     run.join();
     EXPECT_EQ(text, c.text);
     EXPECT_EQ(exit_code, c.exit_code) << c.text;
@@ -130,7 +118,7 @@ TEST(EngineStartupTest, TheMessageCatalogueComesFromTheArchiveLibrary) {
 
   std::uint32_t exit_code = 0;
   std::thread run([&] { exit_code = folder.run(""); });
-  const std::string text = answer_message_box("Quillmore Wizard");
+  const std::string text = test::answer_message_box("Quillmore Wizard");
   run.join();
   EXPECT_EQ(text, "Die Setup-Ressource fehlt");
   EXPECT_EQ(exit_code, kExitNoResourceArchive);

@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "tests/support/message_box.h"
 #include "tests/support/engine_run.h"
 #include "tests/support/script_text.h"
 
@@ -31,20 +32,6 @@ void install_plugin(const std::string& folder) {
   test::copy_file(test::program_folder() + "test_plugin.dll", folder + "test_plugin.dll");
 }
 
-// Presses OK on the first message box with this caption; its text, or a note
-// that none came.
-std::string answer_message_box(const std::string& caption) {
-  for (int attempt = 0; attempt < 300; ++attempt) {
-    if (HWND box = FindWindowA("#32770", caption.c_str())) {
-      char text[512] = {};
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-      return text;
-    }
-    Sleep(50);
-  }
-  return "(no message box)";
-}
 
 TEST(PluginCommandTest, TheStoreComesBackFromThePlugin) {
   struct Case {
@@ -102,7 +89,7 @@ TEST(PluginCommandTest, AMissingOrUnusableLibraryIsReportedAndSkipped) {
     CreateDirectoryA(run.engine().startup.support_folder.c_str(), nullptr);
     test::write_file(run.engine().startup.support_folder + "not_a_library.dll", "plain text");
     std::string shown;
-    std::thread answer([&] { shown = answer_message_box("Sample Product - Quillmore Wizard"); });
+    std::thread answer([&] { shown = test::answer_message_box("Sample Product - Quillmore Wizard"); });
     ASSERT_TRUE(run.run());
     answer.join();
     EXPECT_EQ(shown,
