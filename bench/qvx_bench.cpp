@@ -258,7 +258,6 @@ int extract(const std::string& archive, const std::string& output, const std::st
   };
   double best = std::numeric_limits<double>::max();
   for (int i = 0; i < kRepetitions; ++i) best = std::min(best, run());
-  std::printf("TIME %.0f\n", best);
   const std::uint64_t bytes = compare_trees(data, output);
   remove_tree(output);
 

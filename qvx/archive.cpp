@@ -14,13 +14,13 @@ namespace {
 void* alloc_memory(ISzAllocPtr, size_t size) { return size == 0 ? nullptr : std::malloc(size); }
 void free_memory(ISzAllocPtr, void* address) { std::free(address); }
 
-// What SzAr_DecodeFolder needs while SzArEx_Open decodes a packed header on
-// this thread: the keys, and the failure behind an error code it returns.
+// What SzAr_DecodeFolder needs while SzArEx_Open decodes a packed header:
+// the keys, and the failure behind an error code it returns. It travels with
+// the input stream that SzArEx_Open hands on.
 struct HeaderDecoding {
   Keys* keys = nullptr;
   std::optional<Failure> failure;
 };
-thread_local HeaderDecoding* t_header_decoding = nullptr;
 
 void remember(HeaderDecoding* decoding, const Failure& failure) {
   if (decoding != nullptr && !decoding->failure) decoding->failure = failure;
@@ -62,6 +62,7 @@ struct SeekStream {
   ISeekInStream vt;
   const ArchiveFile* file;
   std::uint64_t position;
+  HeaderDecoding* decoding;
 };
 
 SeekStream* seek_stream(ISeekInStreamPtr pointer) {
@@ -76,7 +77,7 @@ SRes seek_read(ISeekInStreamPtr pointer, void* buffer, size_t* size) {
     *size = got;
     return SZ_OK;
   } catch (const Failure& failure) {
-    remember(t_header_decoding, failure);
+    remember(s->decoding, failure);
     *size = 0;
     return SZ_ERROR_READ;
   }
@@ -94,10 +95,10 @@ SRes seek_move(ISeekInStreamPtr pointer, Int64* position, ESzSeek origin) {
   return SZ_OK;
 }
 
-// The archive file behind a look stream that 7-Zip's parser was given.
-const ArchiveFile& file_of(ILookInStreamPtr pointer) {
+// The stream behind a look stream that 7-Zip's parser was given.
+const SeekStream& seek_stream_of(ILookInStreamPtr pointer) {
   const auto* look = reinterpret_cast<const CLookToRead2*>(pointer);
-  return *reinterpret_cast<const SeekStream*>(look->realStream)->file;
+  return *reinterpret_cast<const SeekStream*>(look->realStream);
 }
 
 }  // namespace
@@ -132,10 +133,10 @@ Archive::Archive(const std::wstring& path, Keys& keys) {
     decoding.keys = &keys;
     keys.reset_used();
     input_->rewind();
+    input_->seek.decoding = &decoding;
     SzArEx_Init(&db_);
-    t_header_decoding = &decoding;
     const SRes result = SzArEx_Open(&db_, &input_->look.vt, &g_alloc, &g_alloc);
-    t_header_decoding = nullptr;
+    input_->seek.decoding = nullptr;
     if (result == SZ_OK) break;
 
     // Encrypted headers that decode to garbage: most likely a wrong password.
@@ -211,12 +212,13 @@ std::uint64_t Archive::folder_pack_size(std::uint32_t folder) const {
 extern "C" SRes SzAr_DecodeFolder(const CSzAr* p, UInt32 folderIndex, ILookInStreamPtr inStream, UInt64 startPos,
                                   Byte* outBuffer, size_t outSize, ISzAllocPtr) {
   using namespace qvx;
-  HeaderDecoding* decoding = t_header_decoding;
+  const SeekStream& input = seek_stream_of(inStream);
+  HeaderDecoding* decoding = input.decoding;
   if (decoding == nullptr) return SZ_ERROR_FAIL;
   try {
-    const FolderSpec spec = read_folder(*p, folderIndex, startPos);
-    if (spec.output_size != outSize) data_error("header size mismatch");
-    FolderDecoder decoder(file_of(inStream), spec, decoding->keys);
+    const FolderLayout layout = read_folder(*p, folderIndex, startPos);
+    if (layout.output_size != outSize) data_error("header size mismatch");
+    FolderDecoder decoder(*input.file, layout, decoding->keys);
     Stream& output = decoder.output();
     if (read_some(output, outBuffer, outSize) != outSize) data_error("header data ends early");
     finish_input(output);

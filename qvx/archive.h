@@ -47,7 +47,7 @@ class Archive {
   std::uint64_t ctime(std::uint32_t entry) const;
 
   std::uint32_t folder_count() const { return db_.db.NumFolders; }
-  FolderSpec folder_spec(std::uint32_t folder) const { return read_folder(db_.db, folder, db_.dataPos); }
+  FolderLayout folder_layout(std::uint32_t folder) const { return read_folder(db_.db, folder, db_.dataPos); }
   std::uint64_t folder_pack_size(std::uint32_t folder) const;
 
  private:

@@ -55,7 +55,13 @@ std::unique_ptr<QvxListing> list(const qvx::Archive& archive) {
   const std::uint32_t count = archive.count();
   if (count > static_cast<std::uint32_t>(INT32_MAX)) qvx::fail(QVX_ERROR_MEMORY, "too many entries");
   std::vector<bool> encrypted(archive.folder_count(), false);
-  for (std::uint32_t f = 0; f < archive.folder_count(); ++f) encrypted[f] = archive.folder_spec(f).encrypted();
+  for (std::uint32_t f = 0; f < archive.folder_count(); ++f) {
+    try {
+      encrypted[f] = archive.folder_layout(f).encrypted();
+    } catch (const qvx::Failure&) {
+      // A block this library cannot decode still lists; extraction reports it.
+    }
+  }
 
   listing->names.reserve(count);
   listing->entries.resize(count);

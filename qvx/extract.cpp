@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -15,7 +15,6 @@
 #include "qvx/keys.h"
 #include "qvx/paths.h"
 #include "qvx/streams.h"
-#include "qvx/text.h"
 
 namespace qvx {
 
@@ -78,28 +77,49 @@ class Progress {
   std::string name_;
 };
 
-// A file being written: under a temporary name in the target's folder until
-// its data is complete and checked; removed when it never gets that far.
-class PartialFile {
+// A file being written. A new file is written under its own name; a file
+// that replaces an existing one is written under a temporary name beside it
+// and renamed over it once complete, so the old file survives a failure. The
+// written file is removed unless it is completed.
+class OutputFile {
  public:
-  explicit PartialFile(const std::wstring& target) {
+  // Creates `target` as a new file with `attributes`; nothing when a file or
+  // folder of that name exists already.
+  static std::optional<OutputFile> create_new(const std::wstring& target, DWORD attributes) {
+    const HANDLE handle = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    return OutputFile(target, handle, false);
+  }
+
+  // Creates a temporary file in the folder of `target`, to replace it later.
+  static OutputFile create_beside(const std::wstring& target) {
     static std::atomic<std::uint32_t> counter{0};
     const std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
     for (int attempt = 0; attempt < 64; ++attempt) {
-      path_ = folder + L"\\~qvx" + hex(GetCurrentProcessId()) + L"-" + hex(counter++) + L".tmp";
-      handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (handle_ != INVALID_HANDLE_VALUE) return;
+      const std::wstring path = folder + L"\\~qvx" + hex(GetCurrentProcessId()) + L"-" + hex(counter++) + L".tmp";
+      const HANDLE handle =
+          CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle != INVALID_HANDLE_VALUE) return OutputFile(path, handle, true);
       const DWORD error = GetLastError();
       if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
     fail(QVX_ERROR_WRITE, "an output file cannot be created");
   }
-  ~PartialFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    if (!committed_) DeleteFileW(path_.c_str());
+
+  OutputFile(OutputFile&& other) noexcept
+      : path_(std::move(other.path_)), handle_(other.handle_), temporary_(other.temporary_), done_(other.done_) {
+    other.handle_ = INVALID_HANDLE_VALUE;
+    other.done_ = true;
   }
-  PartialFile(const PartialFile&) = delete;
-  PartialFile& operator=(const PartialFile&) = delete;
+  OutputFile& operator=(OutputFile&&) = delete;
+  ~OutputFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!done_) {
+      SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);  // it may have been made read-only
+      DeleteFileW(path_.c_str());
+    }
+  }
 
   void write(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
@@ -113,32 +133,42 @@ class PartialFile {
     }
   }
 
-  void set_times(const std::optional<FILETIME>& created, const std::optional<FILETIME>& written) {
-    if (!created && !written) return;
-    if (!SetFileTime(handle_, created ? &*created : nullptr, nullptr, written ? &*written : nullptr)) {
+  // Sets the times, closes the file and, for a replacement, puts it in the
+  // place of `target` with `attributes`.
+  void complete(const std::wstring& target, const std::optional<FILETIME>& created,
+                const std::optional<FILETIME>& written, DWORD attributes) {
+    if ((created || written) &&
+        !SetFileTime(handle_, created ? &*created : nullptr, nullptr, written ? &*written : nullptr)) {
       fail(QVX_ERROR_WRITE, "the time of an output file cannot be set");
     }
-  }
-
-  // Closes the file and gives it the target's name, replacing what is there.
-  void commit(const std::wstring& target) {
     const BOOL closed = CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     if (!closed) fail(QVX_ERROR_WRITE, "an output file cannot be completed");
-    const DWORD existing = GetFileAttributesW(target.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
-      SetFileAttributesW(target.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    if (temporary_) {
+      const DWORD existing = GetFileAttributesW(target.c_str());
+      if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetFileAttributesW(target.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY});
+      }
+      if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (existing != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), existing);
+        fail(QVX_ERROR_WRITE, "an output file cannot be put in place");
+      }
+      done_ = true;
+      if (attributes != 0 && !SetFileAttributesW(target.c_str(), attributes)) {
+        fail(QVX_ERROR_WRITE, "the attributes of an output file cannot be set");
+      }
     }
-    if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      fail(QVX_ERROR_WRITE, "an output file cannot be put in place");
-    }
-    committed_ = true;
+    done_ = true;
   }
 
  private:
+  OutputFile(std::wstring path, HANDLE handle, bool temporary)
+      : path_(std::move(path)), handle_(handle), temporary_(temporary) {}
+
   std::wstring path_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-  bool committed_ = false;
+  HANDLE handle_;
+  bool temporary_;
+  bool done_ = false;
 };
 
 void pass_over(Stream& stream, std::uint64_t count) {
@@ -163,8 +193,17 @@ class Extraction {
       if (selected(e) && !archive_.is_directory(e)) total += archive_.size(e);
     }
     progress_.emplace(request_.progress_callback, total);
-    create_folders(root_);
+    ensure_folder(root_);
 
+    // The selected files of each block, in the order of their data.
+    std::vector<std::vector<std::uint32_t>> block_files(archive_.folder_count());
+    for (std::uint32_t e = 0; e < archive_.count(); ++e) {
+      if (!selected(e) || archive_.is_directory(e)) continue;
+      const std::uint32_t folder = archive_.folder(e);
+      if (folder == kNoFolder) continue;
+      if (folder >= block_files.size()) data_error("an entry's block does not exist");
+      block_files[folder].push_back(e);
+    }
     std::vector<bool> folder_done(archive_.folder_count(), false);
     for (std::uint32_t e = 0; e < archive_.count(); ++e) {
       if (!selected(e)) continue;
@@ -178,16 +217,9 @@ class Extraction {
         write_file(e, nullptr);
         continue;
       }
-      if (folder >= folder_done.size()) data_error("an entry's block does not exist");
       if (folder_done[folder]) continue;
       folder_done[folder] = true;
-      std::vector<std::uint32_t> entries;
-      for (std::uint32_t other = e; other < archive_.count(); ++other) {
-        if (selected(other) && !archive_.is_directory(other) && archive_.folder(other) == folder) {
-          entries.push_back(other);
-        }
-      }
-      extract_folder(folder, entries);
+      extract_folder(folder, block_files[folder]);
     }
     finish_directories();
     progress_->end();
@@ -243,14 +275,14 @@ class Extraction {
 
   void write_directory(std::uint32_t entry) {
     announce(entry);
-    create_folders(targets_[entry]);
+    ensure_folder(targets_[entry]);
     directories_.push_back(entry);
   }
 
-  // Whether to write over what is at `path` (nothing, or a file).
-  bool may_write(std::uint32_t entry, const std::wstring& path) {
+  // Whether to replace what is at `path`, which could not be created anew.
+  bool may_replace(std::uint32_t entry, const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES) fail(QVX_ERROR_WRITE, "an output file cannot be created");
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) fail(QVX_ERROR_WRITE, "a folder stands where a file goes");
     if (request_.keep_existing || keep_all_) return false;
     if (replace_all_ || request_.query_callback == nullptr) return true;
@@ -270,59 +302,57 @@ class Extraction {
     }
   }
 
+  // Creates a folder once; later calls for it cost nothing.
+  void ensure_folder(const std::wstring& folder) {
+    if (known_folders_.count(folder) != 0) return;
+    create_folders(folder);
+    known_folders_.insert(folder);
+  }
+
   // Writes one file from `data` (null for an empty file without data).
   void write_file(std::uint32_t entry, Stream* data) {
     const std::wstring& path = targets_[entry];
     announce(entry);
     progress_->start(listed_[entry]);
-    const bool writing = may_write(entry, path);
-    std::optional<PartialFile> out;
-    if (writing) {
-      create_folders(path.substr(0, path.find_last_of(L'\\')));
-      out.emplace(path);
-    }
+    const DWORD attributes =
+        archive_.has_attributes(entry) ? archive_.attributes(entry) & kRestoredAttributes : DWORD{0};
+    ensure_folder(path.substr(0, path.find_last_of(L'\\')));
+    std::optional<OutputFile> out = OutputFile::create_new(path, attributes);
+    if (!out && may_replace(entry, path)) out.emplace(OutputFile::create_beside(path));
+
     std::uint32_t crc = CRC_INIT_VAL;
     std::uint64_t remaining = archive_.size(entry);
     while (remaining > 0) {
       const std::span<const std::uint8_t> in = data->look();
       if (in.empty()) data_error("block data ends early");
       const std::size_t take = remaining < in.size() ? static_cast<std::size_t>(remaining) : in.size();
-      static const bool no_crc = getenv("QVX_NOCRC") != nullptr;
-      static const bool no_write = getenv("QVX_NOWRITE") != nullptr;
-      if (!no_crc) crc = CrcUpdate(crc, in.data(), take);
-      if (out && !no_write) out->write(in.data(), take);
+      crc = CrcUpdate(crc, in.data(), take);
+      if (out) out->write(in.data(), take);
       data->skip(take);
       remaining -= take;
       progress_->add(take);
     }
-    if (getenv("QVX_NOCRC") == nullptr && archive_.has_crc(entry) && CRC_GET_DIGEST(crc) != archive_.crc(entry)) data_error("CRC mismatch");
+    if (archive_.has_crc(entry) && CRC_GET_DIGEST(crc) != archive_.crc(entry)) data_error("CRC mismatch");
     if (!out) return;
 
     std::optional<FILETIME> created;
     std::optional<FILETIME> written;
     if (archive_.has_ctime(entry)) created = file_time(archive_.ctime(entry));
     if (archive_.has_mtime(entry)) written = file_time(archive_.mtime(entry));
-    out->set_times(created, written);
-    out->commit(path);
-    if (archive_.has_attributes(entry)) {
-      const DWORD attributes = archive_.attributes(entry) & kRestoredAttributes;
-      if (attributes != 0 && !SetFileAttributesW(path.c_str(), attributes)) {
-        fail(QVX_ERROR_WRITE, "the attributes of an output file cannot be set");
-      }
-    }
+    out->complete(path, created, written, attributes);
   }
 
   // Decodes one block and writes its selected entries. A block that fails to
   // decode before its first file is complete, with a key in play, is tried
   // again with the next password.
   void extract_folder(std::uint32_t folder, const std::vector<std::uint32_t>& entries) {
-    const FolderSpec spec = archive_.folder_spec(folder);
+    const FolderLayout layout = archive_.folder_layout(folder);
     const std::uint64_t done_before = progress_->done();
     for (;;) {
       keys_.reset_used();
       std::size_t completed = 0;
       try {
-        FolderDecoder decoder(archive_.file(), spec, &keys_);
+        FolderDecoder decoder(archive_.file(), layout, &keys_);
         Stream& output = decoder.output();
         std::uint64_t position = 0;
         for (std::uint32_t entry : entries) {
@@ -363,8 +393,11 @@ class Extraction {
         CloseHandle(handle);
         if (!set) fail(QVX_ERROR_WRITE, "a folder's time cannot be set");
       }
+      // Read-only means nothing for a folder on Windows (Explorer uses it to
+      // mark customised folders) but would lock the folder's content where
+      // the file system takes it literally; it is not restored on folders.
       if (archive_.has_attributes(entry)) {
-        const DWORD attributes = archive_.attributes(entry) & kRestoredAttributes;
+        const DWORD attributes = archive_.attributes(entry) & kRestoredAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
         if (attributes != 0 && !SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY)) {
           fail(QVX_ERROR_WRITE, "a folder's attributes cannot be set");
         }
@@ -379,6 +412,7 @@ class Extraction {
   std::vector<std::wstring> targets_;  // empty: not extracted
   std::vector<std::string> listed_;
   std::vector<std::uint32_t> directories_;
+  std::set<std::wstring> known_folders_;
   std::optional<Progress> progress_;
   bool replace_all_ = false;
   bool keep_all_ = false;

@@ -62,16 +62,16 @@ class Reader {
 
 }  // namespace
 
-bool FolderSpec::encrypted() const {
-  for (const CoderSpec& coder : coders) {
+bool FolderLayout::encrypted() const {
+  for (const CoderLayout& coder : coders) {
     if (coder.method == kAes) return true;
   }
   return false;
 }
 
-FolderSpec read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t data_offset) {
+FolderLayout read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t data_offset) {
   if (folder >= archive.NumFolders) data_error("no such folder");
-  FolderSpec spec;
+  FolderLayout layout;
   const std::size_t begin = archive.FoCodersOffsets[folder];
   const std::size_t end = archive.FoCodersOffsets[folder + 1];
   if (end < begin) data_error("folder description malformed");
@@ -81,7 +81,7 @@ FolderSpec read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t
   if (coder_count == 0) data_error("folder without coders");
   std::uint32_t input_count = 0;
   for (std::uint32_t c = 0; c < coder_count; ++c) {
-    CoderSpec coder;
+    CoderLayout coder;
     const std::uint8_t main = reader.byte();
     if ((main & 0xC0) != 0) unsupported("alternative coder methods");
     const unsigned id_size = main & 0x0F;
@@ -98,39 +98,39 @@ FolderSpec read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t
     coder.first_input = input_count;
     input_count += coder.inputs;
     if (input_count > kMaxStreams) unsupported("too many coder streams");
-    spec.coders.push_back(std::move(coder));
+    layout.coders.push_back(std::move(coder));
   }
 
-  spec.bound_to.assign(input_count, -1);
-  spec.packed_by.assign(input_count, -1);
+  layout.bound_to.assign(input_count, -1);
+  layout.packed_by.assign(input_count, -1);
   std::vector<bool> output_bound(coder_count, false);
   const std::uint32_t bond_count = coder_count - 1;
   if (input_count < bond_count) data_error("folder with too few streams");
   for (std::uint32_t b = 0; b < bond_count; ++b) {
     const std::uint32_t input = reader.small_number(input_count);
     const std::uint32_t output = reader.small_number(coder_count);
-    if (spec.bound_to[input] >= 0 || output_bound[output]) data_error("folder streams bound twice");
-    spec.bound_to[input] = static_cast<std::int32_t>(output);
+    if (layout.bound_to[input] >= 0 || output_bound[output]) data_error("folder streams bound twice");
+    layout.bound_to[input] = static_cast<std::int32_t>(output);
     output_bound[output] = true;
   }
   const std::uint32_t pack_count = input_count - bond_count;
   if (pack_count == 1) {
     for (std::uint32_t i = 0; i < input_count; ++i) {
-      if (spec.bound_to[i] < 0) {
-        spec.packed_by[i] = 0;
+      if (layout.bound_to[i] < 0) {
+        layout.packed_by[i] = 0;
         break;
       }
     }
   } else {
     for (std::uint32_t p = 0; p < pack_count; ++p) {
       const std::uint32_t input = reader.small_number(input_count);
-      if (spec.bound_to[input] >= 0 || spec.packed_by[input] >= 0) data_error("folder streams bound twice");
-      spec.packed_by[input] = static_cast<std::int32_t>(p);
+      if (layout.bound_to[input] >= 0 || layout.packed_by[input] >= 0) data_error("folder streams bound twice");
+      layout.packed_by[input] = static_cast<std::int32_t>(p);
     }
   }
   if (!reader.at_end()) data_error("folder description too long");
   for (std::uint32_t i = 0; i < input_count; ++i) {
-    if ((spec.bound_to[i] < 0) == (spec.packed_by[i] < 0)) data_error("folder stream without source");
+    if ((layout.bound_to[i] < 0) == (layout.packed_by[i] < 0)) data_error("folder stream without source");
   }
   std::uint32_t unbound = coder_count;
   for (std::uint32_t c = 0; c < coder_count; ++c) {
@@ -140,7 +140,7 @@ FolderSpec read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t
     }
   }
   if (unbound == coder_count) data_error("folder without output");
-  spec.main_coder = unbound;
+  layout.main_coder = unbound;
 
   // Sizes and places, from the tables the header parser made.
   const std::uint32_t first_pack = archive.FoStartPackStreamIndex[folder];
@@ -148,39 +148,39 @@ FolderSpec read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t
   if (archive.FoToCoderUnpackSizes[folder + 1] - archive.FoToCoderUnpackSizes[folder] != coder_count) {
     data_error("coder sizes miscounted");
   }
-  if (archive.FoToMainUnpackSizeIndex[folder] != spec.main_coder) data_error("folder output mismatch");
+  if (archive.FoToMainUnpackSizeIndex[folder] != layout.main_coder) data_error("folder output mismatch");
   for (std::uint32_t p = 0; p < pack_count; ++p) {
     const std::uint64_t start = archive.PackPositions[first_pack + p];
     const std::uint64_t stop = archive.PackPositions[first_pack + p + 1];
     if (stop < start) data_error("packed stream positions malformed");
-    spec.pack_offsets.push_back(data_offset + start);
-    spec.pack_sizes.push_back(stop - start);
+    layout.pack_offsets.push_back(data_offset + start);
+    layout.pack_sizes.push_back(stop - start);
   }
   for (std::uint32_t c = 0; c < coder_count; ++c) {
-    spec.coders[c].output_size = archive.CoderUnpackSizes[archive.FoToCoderUnpackSizes[folder] + c];
+    layout.coders[c].output_size = archive.CoderUnpackSizes[archive.FoToCoderUnpackSizes[folder] + c];
   }
-  spec.output_size = spec.coders[spec.main_coder].output_size;
-  return spec;
+  layout.output_size = layout.coders[layout.main_coder].output_size;
+  return layout;
 }
 
-FolderDecoder::FolderDecoder(const ArchiveFile& file, const FolderSpec& spec, Keys* keys)
-    : file_(file), spec_(spec), keys_(keys), built_(spec.coders.size(), false) {
-  output_ = &build_coder(spec.main_coder, 0);
+FolderDecoder::FolderDecoder(const ArchiveFile& file, const FolderLayout& layout, Keys* keys)
+    : file_(file), layout_(layout), keys_(keys), built_(layout.coders.size(), false) {
+  output_ = &build_coder(layout.main_coder, 0);
 }
 
 Stream& FolderDecoder::build_input(std::uint32_t input, unsigned depth) {
-  if (spec_.packed_by[input] >= 0) {
-    const auto p = static_cast<std::size_t>(spec_.packed_by[input]);
-    streams_.push_back(make_pack_stream(file_, spec_.pack_offsets[p], spec_.pack_sizes[p], kPackBuffer));
+  if (layout_.packed_by[input] >= 0) {
+    const auto p = static_cast<std::size_t>(layout_.packed_by[input]);
+    streams_.push_back(make_pack_stream(file_, layout_.pack_offsets[p], layout_.pack_sizes[p], kPackBuffer));
     return *streams_.back();
   }
-  return build_coder(static_cast<std::uint32_t>(spec_.bound_to[input]), depth + 1);
+  return build_coder(static_cast<std::uint32_t>(layout_.bound_to[input]), depth + 1);
 }
 
 Stream& FolderDecoder::build_coder(std::uint32_t index, unsigned depth) {
-  if (depth > spec_.coders.size() || built_[index]) data_error("folder coders bound in a circle");
+  if (depth > layout_.coders.size() || built_[index]) data_error("folder coders bound in a circle");
   built_[index] = true;
-  const CoderSpec& coder = spec_.coders[index];
+  const CoderLayout& coder = layout_.coders[index];
   const std::span<const std::uint8_t> props(coder.props);
   const std::uint64_t size = coder.output_size;
 

@@ -14,7 +14,7 @@
 
 namespace qvx {
 
-struct CoderSpec {
+struct CoderLayout {
   std::uint64_t method = 0;
   std::vector<std::uint8_t> props;
   std::uint32_t first_input = 0;  // index of its first input stream in the folder
@@ -22,8 +22,8 @@ struct CoderSpec {
   std::uint64_t output_size = 0;
 };
 
-struct FolderSpec {
-  std::vector<CoderSpec> coders;
+struct FolderLayout {
+  std::vector<CoderLayout> coders;
   // Input stream index -> coder whose output feeds it, or -1.
   std::vector<std::int32_t> bound_to;
   // Input stream index -> packed stream that feeds it, or -1.
@@ -40,14 +40,15 @@ struct FolderSpec {
 // Reads folder `folder` of `archive`; `data_offset` is where the archive's
 // packed streams start in the file. Throws QVX_ERROR_CANNOT_OPEN for
 // structures this library does not decode, QVX_ERROR_DATA for inconsistent ones.
-FolderSpec read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t data_offset);
+FolderLayout read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64_t data_offset);
 
 class FolderDecoder {
  public:
-  // `keys` may be null when the folder is known not to be encrypted.
-  FolderDecoder(const ArchiveFile& file, const FolderSpec& spec, Keys* keys);
+  // `layout` must outlive the decoder; `keys` may be null when the folder is
+  // known not to be encrypted.
+  FolderDecoder(const ArchiveFile& file, const FolderLayout& layout, Keys* keys);
 
-  // The block's data, spec.output_size bytes.
+  // The block's data, layout.output_size bytes.
   Stream& output() { return *output_; }
 
  private:
@@ -55,7 +56,7 @@ class FolderDecoder {
   Stream& build_input(std::uint32_t input, unsigned depth);
 
   const ArchiveFile& file_;
-  const FolderSpec& spec_;
+  const FolderLayout& layout_;
   Keys* keys_;
   std::vector<std::unique_ptr<Stream>> streams_;
   std::vector<bool> built_;

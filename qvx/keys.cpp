@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "qvx/failure.h"
@@ -66,6 +67,7 @@ Passwords::Passwords(const char* text, QvxPasswordCallback callback)
 Passwords::~Passwords() {
   wipe(text_);
   wipe(current_);
+  for (std::wstring& password : rejected_) wipe(password);
 }
 
 const std::wstring& Passwords::current() {
@@ -74,6 +76,7 @@ const std::wstring& Passwords::current() {
 }
 
 bool Passwords::next() {
+  if (has_current_) rejected_.push_back(current_);
   wipe(current_);
   has_current_ = false;
   return take_next();
@@ -100,7 +103,11 @@ bool Passwords::take_next() {
     if (answer != 0) password = ansi_to_wide(buffer);
     SecureZeroMemory(buffer, sizeof buffer);
     if (answer == 0) break;
-    if (password.empty()) continue;  // an empty answer opens nothing: ask again
+    // An empty answer opens nothing, a rejected one neither: ask again.
+    if (password.empty() || std::find(rejected_.begin(), rejected_.end(), password) != rejected_.end()) {
+      wipe(password);
+      continue;
+    }
     current_ = std::move(password);
     has_current_ = true;
     return true;

@@ -29,7 +29,8 @@ class Passwords {
   // Throws QVX_ERROR_CANNOT_OPEN when there is none.
   const std::wstring& current();
   // Drops the current password as wrong and takes the next one; false when
-  // there is none left.
+  // there is none left. A password that already proved wrong is not tried
+  // again (a callback may answer the same one each time).
   bool next();
 
  private:
@@ -42,6 +43,7 @@ class Passwords {
   bool has_current_ = false;
   bool exhausted_ = false;
   std::wstring current_;
+  std::vector<std::wstring> rejected_;
 };
 
 // The coder properties of 7-Zip's AES coder (method 06F10701).

@@ -180,13 +180,16 @@ int32_t QVX_CALL CloseListArchive(QvxListHandle handle);
      overwrite          QVX_OVERWRITE_ASK (0) or QVX_OVERWRITE_KEEP (1)
      password           may be NULL; tried before the password callback
      callbacks          each may be NULL
-   Every file is written under a temporary name beside its target and renamed
-   once its data is complete and its CRC matches, so a file is either whole or
-   absent (an existing file being replaced stays untouched on failure). Files
+   A file is kept only once its data is complete and its CRC matches: a new
+   file is removed when its extraction fails, and a file that replaces an
+   existing one is written under a temporary name beside it and renamed over
+   it when complete (so the old file stays untouched on failure). Files
    finished before a failure stay. Times (last write, creation) and the
-   attributes read-only, hidden, system, archive are restored where the
-   archive has them. Before anything is written every selected name is
-   checked; one illegal path fails the whole call with QVX_ERROR_ILLEGAL_PATH.
+   attributes read-only (files only), hidden, system, archive are restored
+   where the archive has them. Before anything is written every selected name
+   is checked; one illegal path fails the whole call with
+   QVX_ERROR_ILLEGAL_PATH. Encrypted blocks are decrypted with the password
+   text, then with the callback's answers.
    Answers nonzero on success, 0 on failure (GetLastArchiveError tells why). */
 int32_t QVX_CALL ExtractArchive(const char* archive_path, int32_t mode, const char* destination,
                                 const QvxTargetFiles* targets, int32_t overwrite, const char* password,

@@ -1,8 +1,8 @@
 #include "qvx/streams.h"
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <new>
@@ -92,17 +92,17 @@ class LzmaStream final : public Stream {
  public:
   LzmaStream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size)
       : Stream(size), input_(input) {
-    if (props.size() != LZMA_PROPS_SIZE) unsupported("LZMA properties malformed");
+    CLzmaProps properties;
+    if (props.size() != LZMA_PROPS_SIZE || LzmaProps_Decode(&properties, props.data(), LZMA_PROPS_SIZE) != SZ_OK) {
+      unsupported("LZMA properties not supported");
+    }
+    // The dictionary first: nothing of the decoder is to be freed when it fails.
+    buffer_size_ = dictionary_buffer_size(properties.dicSize, size);
+    buffer_ = allocate(buffer_size_);
     LzmaDec_CONSTRUCT(&decoder_);
     const SRes result = LzmaDec_AllocateProbs(&decoder_, props.data(), LZMA_PROPS_SIZE, &g_alloc);
     if (result == SZ_ERROR_MEM) fail(QVX_ERROR_MEMORY, "not enough memory for LZMA");
     if (result != SZ_OK) unsupported("LZMA properties not supported");
-    buffer_size_ = dictionary_buffer_size(decoder_.prop.dicSize, size);
-    buffer_ = std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[buffer_size_]);
-    if (!buffer_) {
-      LzmaDec_FreeProbs(&decoder_, &g_alloc);
-      fail(QVX_ERROR_MEMORY, "not enough memory for the LZMA dictionary");
-    }
     decoder_.dic = buffer_.get();
     decoder_.dicBufSize = buffer_size_;
     LzmaDec_Init(&decoder_);
@@ -162,16 +162,12 @@ class Lzma2Stream final : public Stream {
     const std::uint8_t prop = props[0];
     const std::uint64_t dictionary =
         prop == 40 ? 0xFFFFFFFFu : (std::uint64_t{2} | (prop & 1)) << (prop / 2 + 11);
+    buffer_size_ = dictionary_buffer_size(dictionary, size);
+    buffer_ = allocate(buffer_size_);
     Lzma2Dec_CONSTRUCT(&decoder_);
     const SRes result = Lzma2Dec_AllocateProbs(&decoder_, prop, &g_alloc);
     if (result == SZ_ERROR_MEM) fail(QVX_ERROR_MEMORY, "not enough memory for LZMA2");
     if (result != SZ_OK) unsupported("LZMA2 properties not supported");
-    buffer_size_ = dictionary_buffer_size(dictionary, size);
-    buffer_ = std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[buffer_size_]);
-    if (!buffer_) {
-      Lzma2Dec_FreeProbs(&decoder_, &g_alloc);
-      fail(QVX_ERROR_MEMORY, "not enough memory for the LZMA2 dictionary");
-    }
     decoder_.decoder.dic = buffer_.get();
     decoder_.decoder.dicBufSize = buffer_size_;
     Lzma2Dec_Init(&decoder_);
@@ -384,13 +380,6 @@ class FilterStream final : public Stream {
  protected:
   std::span<const std::uint8_t> produce(std::uint64_t remaining) override {
     std::uint8_t* data = buffer_.get();
-    if (given_ < ready_) {
-      // Converted bytes that the size cut off last time.
-      const std::size_t take = step_for(remaining, ready_ - given_);
-      const std::span<const std::uint8_t> piece(data + given_, take);
-      given_ += take;
-      return piece;
-    }
     // Bytes the converter left for later move to the front.
     std::memmove(data, data + ready_, pending_);
     std::size_t filled = pending_;
@@ -415,7 +404,7 @@ class FilterStream final : public Stream {
   Converter converter_;
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t ready_ = 0;    // converted bytes at the front of the buffer
-  std::size_t given_ = 0;    // of which handed out
+  std::size_t given_ = 0;    // of which handed out (fewer only at the stream's end)
   std::size_t pending_ = 0;  // unconverted bytes after them
 };
 

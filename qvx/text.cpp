@@ -18,14 +18,19 @@ std::wstring ansi_to_wide(const char* text) {
   return wide;
 }
 
+// Characters the code page lacks become "?", never a look-alike: a best-fit
+// mapping could turn a harmless name ("\uFF0E\uFF0E", full-width dots) into a
+// dangerous one ("..") for a caller that works with the ANSI names.
 std::string wide_to_ansi(std::wstring_view text) {
   if (text.empty()) return {};
   if (text.size() > INT_MAX / 4) fail(QVX_ERROR_ARGUMENT, "text too long");
   const int in_length = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), in_length, nullptr, 0, nullptr, nullptr);
+  // UTF-8 as the ANSI code page holds every character and takes no flags.
+  const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int length = WideCharToMultiByte(CP_ACP, flags, text.data(), in_length, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return std::string(text.size(), '?');
   std::string ansi(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), in_length, ansi.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, flags, text.data(), in_length, ansi.data(), length, nullptr, nullptr);
   return ansi;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -400,6 +401,8 @@ struct ArchiveCase {
   const char* password;
 };
 
+void PrintTo(const ArchiveCase& c, std::ostream* out) { *out << c.archive; }
+
 class QvxWholeArchiveTest : public QvxTest, public ::testing::WithParamInterface<ArchiveCase> {};
 
 TEST_P(QvxWholeArchiveTest, ExtractsEveryFileAndFolderByteForByte) {
@@ -440,7 +443,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ArchiveCase{"code_bcj2.7z", "code", nullptr},     // BCJ2: four packed streams
                       ArchiveCase{"code_bcj2_lzma.7z", "code", nullptr},
                       ArchiveCase{"code_bcj2_password.7z", "code", kPassword},  // BCJ2 + four AES coders
-                      ArchiveCase{"code_arm64.7z", "code", nullptr},
+                      // The other branch converters, run over the same code.
+                      ArchiveCase{"code_arm.7z", "code", nullptr}, ArchiveCase{"code_armt.7z", "code", nullptr},
+                      ArchiveCase{"code_arm64.7z", "code", nullptr}, ArchiveCase{"code_ppc.7z", "code", nullptr},
+                      ArchiveCase{"code_sparc.7z", "code", nullptr}, ArchiveCase{"code_ia64.7z", "code", nullptr},
+                      ArchiveCase{"code_riscv.7z", "code", nullptr},
                       ArchiveCase{"big_lzma.7z", "big", nullptr},       // 64 KiB dictionary, 3 MB of data
                       ArchiveCase{"big_lzma2.7z", "big", nullptr},
                       ArchiveCase{"big_lzma2_blocks.7z", "big", nullptr}),  // several LZMA2 blocks
@@ -657,19 +664,33 @@ TEST_F(QvxTest, DamagedArchivesNeverYieldWrongFiles) {
   }
 }
 
-TEST_F(QvxTest, DamagedDataIsADataError) {
+TEST_F(QvxTest, DamagedDataIsADataErrorAndAReplacedFileSurvivesIt) {
   std::string bytes = read_file(fixture("tree_nonsolid.7z"));
   // The middle of the archive lies in the packed data of data\random.txt,
   // by far its biggest file.
   bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x01);
   TempFolder folder;
   write_file(folder.file("damaged.7z"), bytes);
+  const std::map<std::string, std::string> source = snapshot(staged("tree"));
+
   const Outcome outcome = Extraction{folder.file("damaged.7z"), folder.file("out")}.run();
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.error, QVX_ERROR_DATA);
   const std::map<std::string, std::string> written = snapshot(folder.file("out\\"));
   EXPECT_EQ(written.count("data\\random.txt"), 0u);
-  expect_only_whole_files(written, snapshot(staged("tree")), "tree_nonsolid.7z");
+  expect_only_whole_files(written, source, "tree_nonsolid.7z");
+
+  // Replacing an existing file: the old one stays when the new one fails.
+  const std::string existing = folder.file("again\\data\\random.txt");
+  CreateDirectoryA(folder.file("again").c_str(), nullptr);
+  CreateDirectoryA(folder.file("again\\data").c_str(), nullptr);
+  write_file(existing, "old content");
+  g_calls.query_answer = QVX_QUERY_YES_TO_ALL;
+  EXPECT_EQ(Extraction(folder.file("damaged.7z"), folder.file("again")).run().error, QVX_ERROR_DATA);
+  EXPECT_EQ(read_file(existing), "old content");
+  std::map<std::string, std::string> again = snapshot(folder.file("again\\"));
+  again.erase("data\\random.txt");
+  expect_only_whole_files(again, source, "tree_nonsolid.7z over existing files");
 }
 
 // ---- Unsafe names --------------------------------------------------------
@@ -678,6 +699,8 @@ struct UnsafeCase {
   const char* archive;
   const char* listed;  // the name as the listing gives it
 };
+
+void PrintTo(const UnsafeCase& c, std::ostream* out) { *out << c.archive << " (" << c.listed << ")"; }
 
 class QvxUnsafeTest : public QvxTest, public ::testing::WithParamInterface<UnsafeCase> {};
 
