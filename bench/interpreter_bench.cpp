@@ -9,22 +9,13 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/stopwatch.h"
 #include "tests/support/engine_run.h"
 
 namespace {
 
 constexpr std::size_t kBlocks = 10'000;  // ten lines each
 
-double now_ms() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Ten lines a block; every line runs once (the Else branch is skipped).
 qm::test::PackageText working_script() {
@@ -61,20 +52,20 @@ struct Timing {
 
 Timing time_script(const qm::test::PackageText& package) {
   qm::test::EngineRun run(package);
-  const double start = now_ms();
+  qm::bench::Stopwatch watch;
   const auto initialised = qm::initialise_run(run.engine());
-  const double initialised_at = now_ms();
+  const double initialised_at = watch.elapsed_ms();
   if (initialised != qm::InitialisationResult::kRun) {
     std::fprintf(stderr, "the benchmark script did not pass initialisation\n");
     std::exit(1);
   }
   const qm::RunOutcome outcome = qm::run_script(run.engine());
-  const double done = now_ms();
+  const double done = watch.elapsed_ms();
   if (outcome.failed) {
     std::fprintf(stderr, "the benchmark script failed: %s\n", outcome.error_report.c_str());
     std::exit(1);
   }
-  return {initialised_at - start, done - initialised_at, run.engine().package.line_count()};
+  return {initialised_at, done - initialised_at, run.engine().package.line_count()};
 }
 
 }  // namespace

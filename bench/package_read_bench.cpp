@@ -27,6 +27,7 @@
 #include "platform/module_image.h"
 #include "tests/support/package_text.h"
 #include "tests/support/temp_folder.h"
+#include "bench/stopwatch.h"
 
 namespace {
 
@@ -37,20 +38,7 @@ constexpr std::size_t kBlockLines = 20;           // lines of one generated scri
 constexpr std::size_t kRegistryLineEvery = 16;    // blocks: one "Write Registry" line in each 16th
 constexpr std::size_t kBuildConstants = 200;
 
-class Stopwatch {
- public:
-  Stopwatch() { QueryPerformanceFrequency(&frequency_); }
-  void start() { QueryPerformanceCounter(&started_); }
-  double elapsed_ms() const {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) / static_cast<double>(frequency_.QuadPart);
-  }
-
- private:
-  LARGE_INTEGER frequency_{};
-  LARGE_INTEGER started_{};
-};
+using qm::bench::Stopwatch;
 
 // Runs `work` kRepetitions times (after one warm-up run) and gives the best time.
 template <typename Work>

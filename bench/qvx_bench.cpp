@@ -24,6 +24,7 @@
 
 #include "qvx/qvx_archive.h"
 #include "tests/support/temp_folder.h"
+#include "bench/stopwatch.h"
 
 namespace {
 
@@ -161,20 +162,7 @@ int generate(const std::string& folder) {
 
 // ---- Extraction ------------------------------------------------------------
 
-class Stopwatch {
- public:
-  Stopwatch() { QueryPerformanceFrequency(&frequency_); }
-  void start() { QueryPerformanceCounter(&started_); }
-  double elapsed_ms() const {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) / static_cast<double>(frequency_.QuadPart);
-  }
-
- private:
-  LARGE_INTEGER frequency_{};
-  LARGE_INTEGER started_{};
-};
+using qm::bench::Stopwatch;
 
 void remove_tree(const std::string& folder) {
   WIN32_FIND_DATAA found;
