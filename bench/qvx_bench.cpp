@@ -25,6 +25,7 @@
 #include "qvx/qvx_archive.h"
 #include "tests/support/temp_folder.h"
 #include "bench/stopwatch.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -164,26 +165,6 @@ int generate(const std::string& folder) {
 
 using qm::bench::Stopwatch;
 
-void remove_tree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        remove_tree(path);
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
 // Compares two trees file by file; answers the number of bytes compared.
 std::uint64_t compare_trees(const std::string& expected, const std::string& actual) {
   std::uint64_t bytes = 0;
@@ -227,7 +208,7 @@ int extract(const std::string& archive, const std::string& output, const std::st
 
   // As the bootstrap does it: list, then extract every listed name.
   auto run = [&] {
-    remove_tree(output);
+    qm::platform::remove_folder_tree(output);
     QvxEntry* entries = nullptr;
     int32_t count = 0;
     Stopwatch watch;
@@ -247,7 +228,7 @@ int extract(const std::string& archive, const std::string& output, const std::st
   double best = std::numeric_limits<double>::max();
   for (int i = 0; i < kRepetitions; ++i) best = std::min(best, run());
   const std::uint64_t bytes = compare_trees(data, output);
-  remove_tree(output);
+  qm::platform::remove_folder_tree(output);
 
   const double megabytes = static_cast<double>(bytes) / 1e6;
   std::printf("Archive: %.1f MB packed, %.1f MB of files (7zz defaults: LZMA2, solid)\n",

@@ -31,7 +31,7 @@ bool holds_product_marker(const Engine& engine, const std::string& folder) {
 
 // Where the build put the library: under the line's media folder, or, for a
 // line without one, in the support folder.
-std::string library_path(Engine& engine, const ScriptLine& line, const std::string& media_folder,
+std::string library_path(Engine& engine, const std::string& media_folder,
                          const std::string& name) {
   if (media_folder.empty()) return engine.startup.support_folder + platform::file_name_of(name);
   std::string path = engine.startup.data_folder + media_folder + name;
@@ -43,7 +43,6 @@ std::string library_path(Engine& engine, const ScriptLine& line, const std::stri
     if (holds_product_marker(engine, engine.startup.data_folder)) root = engine.startup.data_folder;
     path = root + media_folder + name;
   }
-  (void)line;
   return path;
 }
 
@@ -79,10 +78,10 @@ void report_missing_library(Engine& engine) {
 void run_plugin_command(Engine& engine, const ScriptLine& line) {
   const std::string& media_folder = engine.package.line_media_folders[line.index];
   const std::string name = engine.field(line, 2);
-  std::string path = library_path(engine, line, media_folder, name);
+  std::string path = library_path(engine, media_folder, name);
   if (!platform::file_exists(path) && !media_folder.empty()) {
     locate_setup_sources(engine);
-    path = library_path(engine, line, media_folder, name);
+    path = library_path(engine, media_folder, name);
   }
   if (!platform::file_exists(path)) {
     report_missing_library(engine);

@@ -6,34 +6,11 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/file_system.h"
 #include "platform/handle.h"
 #include "platform/module_image.h"
 
 namespace qm::test {
-
-namespace {
-
-void remove_tree(const std::string& folder) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_tree(path + "\\");
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-}  // namespace
 
 TempFolder::TempFolder() {
   char temp[MAX_PATH + 1];
@@ -46,7 +23,7 @@ TempFolder::TempFolder() {
   }
 }
 
-TempFolder::~TempFolder() { remove_tree(path_); }
+TempFolder::~TempFolder() { platform::remove_folder_tree(path_); }
 
 void write_file(const std::string& path, const std::string& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
