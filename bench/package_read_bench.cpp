@@ -22,12 +22,12 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/package_reader.h"
-#include "engine/setup_package.h"
+#include "bench/stopwatch.h"
 #include "platform/module_image.h"
+#include "script/package_reader.h"
+#include "script/setup_package.h"
 #include "tests/support/package_text.h"
 #include "tests/support/temp_folder.h"
-#include "bench/stopwatch.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "qvx/qvx_archive.h"
-#include "tests/support/temp_folder.h"
 #include "bench/stopwatch.h"
 #include "platform/file_system.h"
+#include "qvx/qvx_archive.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -1,27 +1,14 @@
 #include "commands/parameters.h"
 
-#include "engine/ansi_text.h"
 #include "engine/engine.h"
-#include "engine/truth_text.h"
+#include "script/ansi_text.h"
+#include "script/path_text.h"
+#include "script/truth_text.h"
 
 namespace qm {
 
 std::string expanded_field(const Engine& engine, const ScriptLine& line, std::size_t n) {
   return engine.variables.expand(engine.field(line, n));
-}
-
-std::string normalize_path_text(std::string_view expanded) {
-  std::string result;
-  result.reserve(expanded.size());
-  for (std::size_t i = 0; i < expanded.size(); ++i) {
-    result += expanded[i];
-    if (expanded[i] == '\\' && i + 1 < expanded.size() && expanded[i + 1] == '\\') ++i;
-  }
-  // A network path keeps its leading "\\". When the text began with more
-  // backslashes than that, the collapsed text already starts with two, and a
-  // third one in front would make the path unusable.
-  if (expanded.starts_with("\\\\") && !result.starts_with("\\\\")) result.insert(0, 1, '\\');
-  return result;
 }
 
 std::string normalized_field(const Engine& engine, const ScriptLine& line, std::size_t n) {

@@ -17,10 +17,6 @@ struct ScriptLine;
 // Field n with variable references substituted.
 std::string expanded_field(const Engine& engine, const ScriptLine& line, std::size_t n);
 
-// A path text cleaned of doubled backslashes (one pass, pairs do not
-// overlap); a leading "\\" of a network path is kept.
-std::string normalize_path_text(std::string_view expanded);
-
 // Field n substituted, then normalized as a path.
 std::string normalized_field(const Engine& engine, const ScriptLine& line, std::size_t n);
 

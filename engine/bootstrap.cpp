@@ -7,21 +7,23 @@
 #include <optional>
 #include <vector>
 
-#include "engine/builtin_commands.h"
-#include "engine/command_line.h"
 #include "engine/engine.h"
+#include "engine/error_text.h"
 #include "engine/interpreter.h"
 #include "engine/languages.h"
-#include "engine/package_reader.h"
 #include "engine/resource_archive.h"
 #include "engine/run_initialisation.h"
-#include "engine/secret_text.h"
 #include "engine/startup_windows.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/module_image.h"
 #include "platform/shell_folders.h"
 #include "platform/system_library.h"
+#include "platform/unique_resource.h"
+#include "script/command_line.h"
+#include "script/package_reader.h"
+#include "script/path_text.h"
+#include "script/secret_text.h"
 
 namespace qm {
 
@@ -47,8 +49,7 @@ void restrict_to_first_processor() {
 std::string temporary_folder() {
   char path[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH, path);
-  std::string folder(path);
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  const std::string folder = with_trailing_backslash(path);
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
 }
@@ -62,8 +63,8 @@ CommandLine read_command_line() {
 void fix_startup_values(Engine& engine, const CommandLine& command_line) {
   StartupValues& startup = engine.startup;
   startup.engine_path = platform::module_file_path(nullptr);
-  startup.engine_folder = platform::folder_of(startup.engine_path);
-  const std::string file_name = platform::file_name_of(startup.engine_path);
+  startup.engine_folder = folder_of(startup.engine_path);
+  const std::string file_name = file_name_of(startup.engine_path);
   startup.engine_name = file_name.substr(0, file_name.find_last_of('.'));
   startup.temp_folder = temporary_folder();
   startup.command_line_remainder = command_line.remainder;
@@ -80,10 +81,10 @@ void fix_startup_values(Engine& engine, const CommandLine& command_line) {
 // library; they pass through a temporary file on their way in.
 void load_message_catalogue(Engine& engine) {
   const std::string library_path = engine.startup.engine_folder + "qvx.lib";
-  HMODULE library = LoadLibraryExA(library_path.c_str(), nullptr, 0);
-  if (library == nullptr) return;
+  const platform::UniqueLibrary library(LoadLibraryExA(library_path.c_str(), nullptr, 0));
+  if (!library) return;
   try {
-    const auto appended = platform::find_appended_data(library);
+    const auto appended = platform::find_appended_data(library.get());
     if (appended.size > 0) {
       const std::string catalogue = engine.startup.temp_folder + "lang.loc";
       platform::write_whole_file(catalogue,
@@ -94,7 +95,6 @@ void load_message_catalogue(Engine& engine) {
   } catch (const std::exception&) {
     // The built-in English texts serve.
   }
-  FreeLibrary(library);
 }
 
 class Bootstrap {
@@ -117,13 +117,12 @@ class Bootstrap {
     trace("  </SetupSplash>");
 
     trace("  <RunScript>");
-    register_builtin_commands(engine_.commands);
     switch (initialise_run(engine_)) {
       case InitialisationResult::kInvalidScript: throw StartupFailure{kExitInvalidScript};
       case InitialisationResult::kNoInstallerDatabase: break;
       case InitialisationResult::kRun:
         run_script(engine_);
-        if (engine_.save_selection_data) engine_.save_selection_data(engine_);
+        engine_.instance_data->save_selection_data(engine_);
         break;
     }
     trace("  </RunScript>");
@@ -198,8 +197,7 @@ class Bootstrap {
     for (const char* extension : {".msi", ".msp"}) {
       const std::string source = base + extension;
       const std::string copy = engine_.startup.support_folder + engine_.startup.engine_name + extension;
-      if (platform::file_exists(source) && !platform::copy_as_normal_file(source, copy))
-        throw std::runtime_error("Cannot copy " + source + " to " + copy);
+      if (platform::file_exists(source)) platform::copy_as_normal_file(source, copy);
     }
     engine_.startup.installer_database = engine_.startup.support_folder + engine_.startup.engine_name + ".msi";
     trace("    </ResourcePath>");
@@ -218,7 +216,7 @@ class Bootstrap {
       windows_->set_progress(1);
     }
     for (std::size_t line : dialogs) {
-      if (engine_.preload_dialog) engine_.preload_dialog(engine_, line);
+      engine_.user_interface->preload_dialog(engine_, line);
       if (windows_) windows_->step_progress();
     }
     trace("    </Dialogs>");
@@ -231,10 +229,8 @@ class Bootstrap {
 
 }  // namespace
 
-int run_setup() {
-  platform::restrict_library_search();
+int run_setup(std::unique_ptr<Engine> engine) {
   restrict_to_first_processor();
-  auto engine = std::make_unique<Engine>();
   int exit_code = EXIT_SUCCESS;
   const CommandLine command_line = read_command_line();
   fix_startup_values(*engine, command_line);
@@ -255,7 +251,7 @@ int run_setup() {
     return failure.exit_code;
   } catch (const std::exception& error) {
     if (!engine->silent())
-      platform::show_message_box(engine->messages.text(message::kInstallErrorPrefix) + error.what(),
+      platform::show_message_box(engine->messages.text(message::kInstallErrorPrefix) + user_text_of(*engine, error),
                                  engine->caption(), MB_OK | MB_ICONERROR);
     exit_code = kExitStartupFailure;
   }

@@ -6,18 +6,19 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/command_registry.h"
-#include "engine/message_catalogue.h"
+#include "engine/command_catalogue.h"
 #include "engine/script_state.h"
-#include "engine/setup_package.h"
+#include "engine/subsystems.h"
 #include "engine/trace.h"
-#include "engine/translations.h"
-#include "engine/variable_store.h"
-#include "installer/property_lists.h"
+#include "script/installer_properties.h"
+#include "script/message_catalogue.h"
+#include "script/setup_package.h"
+#include "script/translations.h"
+#include "script/variable_store.h"
 
 namespace qm {
 
@@ -49,18 +50,10 @@ struct RunClock {
 
 enum class TargetPlatform { kWin32, kIa64, kX64 };
 
-enum class RestartKind { kRestart, kRestartAndResume };
-
-struct ProgressValue {
-  std::string text;
-  int position = 0;
-  bool operator==(const ProgressValue&) const = default;
-};
-
 struct Engine {
   SetupPackage package;
   VariableStore variables;
-  CommandRegistry commands;
+  CommandCatalogue commands;
   ScriptState script;
   Trace trace;
   InstallerPropertyLists properties;
@@ -92,19 +85,12 @@ struct Engine {
   std::string caption_title;
   bool caption_title_only = false;
 
-  // How the engine asks Windows to restart; tests put a recorder here.
-  std::function<void(RestartKind)> request_restart;
-  // Lets the user interface handle pending window messages.
-  std::function<void()> process_messages;
-  // Loads the wizard page of a "Display Dialog" line before the script runs.
-  std::function<void(Engine&, std::size_t line)> preload_dialog;
-  // Saves the feature selections and kept variables of the installed
-  // instance once the script has ended, normally or not.
-  std::function<void(Engine&)> save_selection_data;
-  // Shows the progress of the current dialog.
-  std::function<void(const ProgressValue&)> show_progress;
+  // The subsystems above the engine, wired by the program entry; never null.
+  std::unique_ptr<UserInterface> user_interface = make_windowless_interface();
+  std::unique_ptr<InstanceData> instance_data = make_no_instance_data();
+  std::unique_ptr<SystemRestart> restart = make_windows_restart();
 
-  Engine();
+  Engine() = default;
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 

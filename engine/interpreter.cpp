@@ -4,14 +4,12 @@
 
 #include <optional>
 
-#include "engine/ansi_text.h"
 #include "engine/engine.h"
-#include "engine/integer_text.h"
-#include "engine/plugin_command.h"
+#include "engine/error_text.h"
+#include "engine/progress.h"
 #include "engine/run_values.h"
-#include "engine/script_error.h"
-#include "engine/truth_text.h"
 #include "platform/messages.h"
+#include "script/truth_text.h"
 
 namespace qm {
 
@@ -43,14 +41,8 @@ void publish_cancel_state(Engine& engine) {
   engine.variables.set("ABORT", to_truth_text(engine.cancel_requested.load()), category::kCancelState);
 }
 
-void publish_progress(Engine& engine) {
-  if (engine.current_window == nullptr) return;
-  ProgressValue now{engine.variables.get("PROGRESSTEXT"),
-                    parse_integer_text(engine.variables.get("PROGRESS")).value_or(0)};
-  if (now == engine.last_progress) return;
-  engine.last_progress = now;
-  engine.show_progress(now);
-  engine.process_messages();
+void publish_changed_progress(Engine& engine) {
+  if (publish_progress(engine, ProgressPush::kWhenChanged)) engine.user_interface->process_messages();
 }
 
 // --- scanning for the end of a block
@@ -170,15 +162,16 @@ std::optional<std::size_t> next_line(Engine& engine) {
 void dispatch(Engine& engine, std::size_t index) {
   const ScriptLine line{index, command_at(engine, index), engine.package.line_id(index)};
   if (engine.package.plugin_commands.contains(line.command)) {
-    run_plugin_command(engine, line);
+    if (const CommandHandler& plugin = engine.commands.plugin_handler()) plugin(engine, line);
     return;
   }
   if (const CommandHandler* handler = engine.commands.find(line.command)) (*handler)(engine, line);
   // Any other name (the build's structural lines, for one) does nothing.
 }
 
-std::string error_report(const Engine& engine, std::size_t line_number, const std::string& message) {
-  return engine.messages.text(message::kScriptErrorHeading) + "\r\rLine " + std::to_string(line_number) + ": " + message;
+std::string error_report(Engine& engine, std::size_t line_number, const std::exception& error) {
+  return engine.messages.text(message::kScriptErrorHeading) + "\r\rLine " + std::to_string(line_number) + ": " +
+         user_text_of(engine, error);
 }
 
 }  // namespace
@@ -187,11 +180,7 @@ bool is_inactive_line(const Engine& engine, std::size_t index) {
   return engine.package.is_commented_out(index) || command_at(engine, index) == "Ignore";
 }
 
-void build_label_table(Engine& engine) {
-  engine.script.labels.clear();
-  for (std::size_t i = 0; i < engine.package.line_count(); ++i)
-    if (command_at(engine, i) == "Label") engine.script.labels.emplace_back(ansi_upper(engine.field(i, 1)), i);
-}
+void build_label_table(Engine& engine) { engine.script.labels = collect_labels(engine.package); }
 
 void end_of_script_cleanup(Engine& engine) {
   engine.script.labels.clear();
@@ -203,19 +192,19 @@ RunOutcome run_script(Engine& engine) {
   RunOutcome outcome;
   try {
     while (script.position < engine.package.line_count() && !script.ended) {
-      if (script.position % kMessageInterval == 0) engine.process_messages();
+      if (script.position % kMessageInterval == 0) engine.user_interface->process_messages();
       refresh_settings(engine);
       const std::optional<std::size_t> index = next_line(engine);
       if (!index) break;
       if (is_inactive_line(engine, *index)) continue;
       publish_cancel_state(engine);
-      publish_progress(engine);
+      publish_changed_progress(engine);
       dispatch(engine, *index);
     }
   } catch (const std::exception& error) {
     outcome.failed = true;
     outcome.failed_line = script.position;
-    outcome.error_report = error_report(engine, script.position, error.what());
+    outcome.error_report = error_report(engine, script.position, error);
     if (!engine.silent())
       platform::show_message_box(outcome.error_report, engine.caption(), MB_OK | MB_ICONERROR);
     end_of_script_cleanup(engine);

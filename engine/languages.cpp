@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "engine/ansi_text.h"
+#include "script/ansi_text.h"
 
 namespace qm {
 

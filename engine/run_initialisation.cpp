@@ -4,28 +4,22 @@
 #include <shlobj.h>
 
 #include "engine/engine.h"
-#include "engine/ending_commands.h"
 #include "engine/interpreter.h"
+#include "engine/resume_entry.h"
 #include "engine/run_values.h"
-#include "engine/script_validator.h"
-#include "engine/truth_text.h"
 #include "platform/account.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
+#include "script/path_text.h"
+#include "script/script_validator.h"
+#include "script/truth_text.h"
 
 namespace qm {
 
 namespace {
 
 constexpr std::string_view kBootstrapCategory = "Bootstrap";
-
-std::string replace_extension(const std::string& path, std::string_view extension) {
-  const std::size_t dot = path.find_last_of('.');
-  const std::size_t separator = path.find_last_of("\\:");
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path + std::string(extension);
-  return path.substr(0, dot) + std::string(extension);
-}
 
 std::string registered(const char* value_name) {
   const auto key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
@@ -41,7 +35,7 @@ void define_instance_variables(Engine& engine, bool administrator) {
   variables.define("PRODUCTCODE", package.product_code, kBootstrapCategory);
   variables.define("REVISIONCODE", package.revision_code, kBootstrapCategory);
   const std::string cache = engine_cache_root(administrator) + package.revision_code + "\\";
-  variables.define("UNINSTALLLINK", cache + platform::file_name_of(engine.startup.engine_path), kBootstrapCategory);
+  variables.define("UNINSTALLLINK", cache + file_name_of(engine.startup.engine_path), kBootstrapCategory);
   variables.define("ENGINECACHE", cache, kBootstrapCategory);
   if (package.build_kind == kWebMediaBuild) engine.startup.data_folder = cache;
   variables.define("DATADIR", engine.startup.data_folder, kBootstrapCategory);
@@ -104,9 +98,9 @@ void define_predefined_variables(Engine& engine) {
   define("LOGGED", startup.trace_file);
   define("CMDLINE", startup.command_line_remainder);
   define("REBOOTNOW", "OK");
-  define("SFXPATH", platform::folder_of(startup.setup_file));
-  define("SFXFILE", platform::file_name_of(startup.setup_file));
-  define("GPOPATH", platform::folder_of(startup.group_policy_path));
+  define("SFXPATH", folder_of(startup.setup_file));
+  define("SFXFILE", file_name_of(startup.setup_file));
+  define("GPOPATH", folder_of(startup.group_policy_path));
   define("COMPLETE", "TRUE");
   define("NEWLINE", "\r\n");
   define("MINIMUM", "FALSE");
@@ -154,7 +148,7 @@ InitialisationResult initialise_run(Engine& engine) {
   engine.script = ScriptState{.labels = std::move(engine.script.labels)};
 
   const std::string& database = engine.startup.installer_database;
-  if (!platform::file_exists(database) && !platform::file_exists(replace_extension(database, ".msp")))
+  if (!platform::file_exists(database) && !platform::file_exists(with_extension(database, ".msp")))
     return InitialisationResult::kNoInstallerDatabase;
 
   engine.trace.write("    <vrak>");

@@ -4,9 +4,10 @@
 #include <shlobj.h>
 
 #include "engine/engine.h"
-#include "engine/truth_text.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
+#include "script/path_text.h"
+#include "script/truth_text.h"
 
 namespace qm {
 
@@ -44,7 +45,7 @@ std::string engine_cache_root(bool all_users) {
   if (root.empty() && !all_users) root = platform::shell_folder(CSIDL_APPDATA);
   if (root.empty()) {
     const std::string desktop = platform::shell_folder(CSIDL_DESKTOP);
-    root = platform::folder_of(desktop.substr(0, desktop.empty() ? 0 : desktop.size() - 1)) + "Application Data\\";
+    root = folder_of(desktop.substr(0, desktop.empty() ? 0 : desktop.size() - 1)) + "Application Data\\";
   }
   return root;
 }
@@ -81,11 +82,11 @@ void refresh_cache_variables(Engine& engine) {
   std::string cache, link;
   if (engine.package.build_kind == kEngineCacheBuild) {
     link = installed_uninstaller(engine, all_users);
-    cache = platform::folder_of(link);
+    cache = folder_of(link);
   } else {
     const std::string& root = all_users ? engine.startup.common_cache_root : engine.startup.user_cache_root;
     cache = root + engine.package.revision_code + "\\";
-    link = cache + platform::file_name_of(engine.startup.engine_path);
+    link = cache + file_name_of(engine.startup.engine_path);
   }
   engine.variables.define("ENGINECACHE", cache, category::kInitialization);
   engine.variables.define("UNINSTALLLINK", link, category::kInitialization);

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
+
+#include "script/labels.h"
 
 namespace qm {
 
@@ -31,8 +32,8 @@ struct ScriptState {
   bool else_if_ends_skip = false;
   bool wizard_active = false;
   WizardDirection wizard_direction = WizardDirection::kForward;
-  // Upper-cased label names with their line indexes, in script order.
-  std::vector<std::pair<std::string, std::size_t>> labels;
+  // The script's labels, in script order (a jump takes the first of a name).
+  std::vector<Label> labels;
   // An ending command ran: the script ends normally after this line.
   bool ended = false;
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/handle.h"
+#include "platform/unique_resource.h"
 
 namespace qm {
 

@@ -1,25 +1,19 @@
 #include "platform/file_system.h"
 
-#include <windows.h>
-
 #include <algorithm>
-#include <stdexcept>
 
-#include "platform/handle.h"
+#include "platform/unique_resource.h"
+#include "platform/windows_error.h"
+#include "script/path_text.h"
 
 namespace qm::platform {
 
 namespace {
 
-std::string with_backslash(std::string folder) {
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 void remove_contents(const std::string& folder) {
   WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const UniqueFindHandle search(FindFirstFileA((folder + "*").c_str(), &entry));
+  if (!search) return;
   do {
     const std::string name = entry.cFileName;
     if (name == "." || name == "..") continue;
@@ -32,8 +26,14 @@ void remove_contents(const std::string& folder) {
     } else {
       DeleteFileA(path.c_str());
     }
-  } while (FindNextFileA(search, &entry));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &entry));
+}
+
+UniqueHandle create_for_writing(const std::string& path) {
+  UniqueHandle file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw WindowsError("Unable to create the file " + path, GetLastError());
+  return file;
 }
 
 }  // namespace
@@ -48,28 +48,55 @@ bool folder_exists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void write_whole_file(const std::string& path, const std::string& bytes) {
-  UniqueHandle file(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) throw std::runtime_error("Cannot create " + path + " (error " + std::to_string(GetLastError()) + ")");
-  std::size_t done = 0;
-  while (done < bytes.size()) {
+bool write_completely(HANDLE file, const void* data, std::size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
     DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
-      throw std::runtime_error("Cannot write " + path + " (error " + std::to_string(GetLastError()) + ")");
-    done += written;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+    if (!WriteFile(file, bytes, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    bytes += written;
+    size -= written;
   }
+  return true;
 }
 
-bool copy_as_normal_file(const std::string& from, const std::string& to) {
+void write_whole_file(const std::string& path, const std::string& bytes) {
+  const UniqueHandle file = create_for_writing(path);
+  if (!write_completely(file.get(), bytes.data(), bytes.size()))
+    throw WindowsError("Unable to write the file " + path, GetLastError());
+}
+
+void replace_file_atomically(const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+  // Whatever goes wrong below, the temporary file goes too.
+  const auto fail = [&](const std::string& sentence, DWORD error) {
+    DeleteFileA(temporary.c_str());
+    throw WindowsError(sentence, error);
+  };
+  {
+    UniqueHandle file = create_for_writing(temporary);
+    if (!write_completely(file.get(), bytes.data(), bytes.size()) || !FlushFileBuffers(file.get())) {
+      const DWORD error = GetLastError();
+      file.reset();
+      fail("Unable to write the file " + temporary, error);
+    }
+  }
+  if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    fail("Unable to replace the file " + path, GetLastError());
+}
+
+void copy_as_normal_file(const std::string& from, const std::string& to) {
   if (file_exists(to)) SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return false;
-  return SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE) || !SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+    throw WindowsError("Unable to copy " + from + " to " + to, GetLastError());
 }
 
 bool remove_folder_tree(const std::string& folder, int attempts) {
-  const std::string root = with_backslash(folder);
+  const std::string root = with_trailing_backslash(folder);
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (!folder_exists(root)) return true;
     if (attempt > 0) Sleep(200);
@@ -80,13 +107,15 @@ bool remove_folder_tree(const std::string& folder, int attempts) {
 }
 
 std::string create_numbered_folder(const std::string& parent, const std::string& prefix) {
+  DWORD error = ERROR_FILE_EXISTS;
   for (unsigned n = 1; n < 100000; ++n) {
-    const std::string folder = with_backslash(parent) + prefix + std::to_string(n) + "\\";
+    const std::string folder = with_trailing_backslash(parent) + prefix + std::to_string(n) + "\\";
     if (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
     if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) break;  // taken meanwhile: try the next number
+    error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) break;  // taken meanwhile: try the next number
   }
-  throw std::runtime_error("Cannot create a support folder in " + parent);
+  throw WindowsError("Unable to create a folder in " + parent, error);
 }
 
 }  // namespace qm::platform

@@ -3,8 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_system.h"
-
 namespace qm::platform {
 
 // The shell's folder browser; the chosen folder with a trailing backslash,

@@ -18,11 +18,11 @@ struct AppendedData {
 // The module's file name (ANSI), as Windows reports it.
 std::string module_file_path(HMODULE module);
 
-// Throws std::runtime_error when the module's file cannot be opened or is not
-// a PE image.
+// Throws WindowsError when the module's file cannot be opened or is not a
+// PE image.
 AppendedData find_appended_data(HMODULE module);
 
-// Reads `size` bytes at `offset` of a file. Throws std::runtime_error on failure.
+// Reads `size` bytes at `offset` of a file. Throws WindowsError on failure.
 std::string read_file_range(const std::string& path, std::uint64_t offset, std::uint64_t size);
 
 }  // namespace qm::platform

@@ -31,18 +31,13 @@ RegistryKey RegistryKey::create(HKEY root, const std::string& path, REGSAM acces
   return RegistryKey(key);
 }
 
-void RegistryKey::close() {
-  if (key_) RegCloseKey(key_);
-  key_ = nullptr;
-}
-
 std::optional<std::string> RegistryKey::read_string(const std::string& name) const {
-  if (!key_) return std::nullopt;
+  if (!valid()) return std::nullopt;
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+  if (RegQueryValueExA(get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
   std::vector<char> buffer(size + 1, '\0');
-  if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+  if (RegQueryValueExA(get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
       ERROR_SUCCESS)
     return std::nullopt;
   buffer[std::min<std::size_t>(size, buffer.size() - 1)] = '\0';
@@ -50,12 +45,12 @@ std::optional<std::string> RegistryKey::read_string(const std::string& name) con
 }
 
 bool RegistryKey::write_string(const std::string& name, const std::string& value) const {
-  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  return valid() && RegSetValueExA(get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                 static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegistryKey::delete_value(const std::string& name) const {
-  return key_ && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+  return valid() && RegDeleteValueA(get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace qm::platform

@@ -6,7 +6,8 @@
 
 #include <optional>
 #include <string>
-#include <utility>
+
+#include "platform/unique_resource.h"
 
 namespace qm::platform {
 
@@ -15,17 +16,6 @@ enum class RegistryView { kDefault, k32, k64 };
 class RegistryKey {
  public:
   RegistryKey() = default;
-  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-      close();
-      key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() { close(); }
 
   // Opens an existing key; an invalid key when it cannot be opened.
   static RegistryKey open(HKEY root, const std::string& path, REGSAM access,
@@ -34,8 +24,8 @@ class RegistryKey {
   static RegistryKey create(HKEY root, const std::string& path, REGSAM access,
                             RegistryView view = RegistryView::kDefault);
 
-  bool valid() const { return key_ != nullptr; }
-  HKEY get() const { return key_; }
+  bool valid() const { return key_.valid(); }
+  HKEY get() const { return key_.get(); }
 
   // A string value (REG_SZ or REG_EXPAND_SZ, not expanded); nothing when missing.
   std::optional<std::string> read_string(const std::string& name) const;
@@ -44,9 +34,8 @@ class RegistryKey {
 
  private:
   explicit RegistryKey(HKEY key) : key_(key) {}
-  void close();
 
-  HKEY key_ = nullptr;
+  UniqueRegistryKey key_;
 };
 
 }  // namespace qm::platform

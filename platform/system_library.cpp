@@ -1,5 +1,7 @@
 #include "platform/system_library.h"
 
+#include "script/path_text.h"
+
 namespace qm::platform {
 
 void restrict_library_search() {
@@ -21,9 +23,7 @@ void restrict_library_search() {
 std::string system_folder() {
   char path[MAX_PATH] = {};
   const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  std::string folder(path, length < MAX_PATH ? length : 0);
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
+  return with_trailing_backslash(std::string(path, length < MAX_PATH ? length : 0));
 }
 
 HMODULE load_system_library(const char* name) {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/handle.h"
+#include "platform/unique_resource.h"
 
 namespace qm::platform {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <system_error>
 
-#include "platform/handle.h"
+#include "platform/unique_resource.h"
 
 namespace qm::platform {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "commands/parameters.h"
 #include "engine/engine.h"
-#include "engine/package_reader.h"
-#include "engine/script_error.h"
+#include "script/package_reader.h"
+#include "script/script_error.h"
 #include "tests/support/package_text.h"
 
 namespace qm {
@@ -35,31 +35,6 @@ ProbeLine probe_line(std::vector<std::string> fields) {
   probe.engine->package = parse_package(package.text());
   probe.line = {0, "Probe", PackageText::line_id(0)};
   return probe;
-}
-
-TEST(ParametersTest, NormalizePathText) {
-  struct Case {
-    const char* expanded;
-    const char* normalized;
-  } cases[] = {
-      {"", ""},
-      {R"(C:\Program Files\Product)", R"(C:\Program Files\Product)"},
-      {R"(C:\\Program Files\\Product\\)", R"(C:\Program Files\Product\)"},
-      {R"(C:\Program Files\\\\Product)", R"(C:\Program Files\\Product)"},  // four become two
-      {R"(C:\Program Files\\\Product)", R"(C:\Program Files\\Product)"},   // a pair, then a single one
-      {R"(\\server\share\folder)", R"(\\server\share\folder)"},           // a network path keeps its "\\"
-      {R"(\\server\\share\\folder)", R"(\\server\share\folder)"},
-      {R"(\\)", R"(\\)"},
-      {R"(\)", R"(\)"},
-      {R"(\folder)", R"(\folder)"},
-      // More backslashes in front collapse like any others and leave the
-      // two of a network path, not three.
-      {R"(\\\\server\\share)", R"(\\server\share)"},
-      {R"(\\\server\share)", R"(\\server\share)"},
-      {"no backslash at all", "no backslash at all"},
-      {"line one\r\nline two", "line one\r\nline two"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(normalize_path_text(c.expanded), c.normalized) << c.expanded;
 }
 
 TEST(ParametersTest, ExpandedAndNormalizedFields) {

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "engine/ending_commands.h"
-#include "engine/truth_text.h"
+#include "engine/resume_entry.h"
 #include "platform/registry.h"
+#include "script/truth_text.h"
 #include "tests/support/engine_run.h"
 #include "tests/support/script_text.h"
 
@@ -226,6 +226,21 @@ TEST(InterpreterTest, RunTimeErrorsNameTheLine) {
   }
 }
 
+TEST(InterpreterTest, InternalFaultsReachTheUserAsAGeneralFailure) {
+  test::TempFolder folder;
+  const std::string trace = folder.file("trace.log");
+  EngineRun run(script_package("mark a\nFail Inside\nmark z"));
+  run.engine().commands.add("Fail Inside", [](Engine&, const ScriptLine&) {
+    throw std::logic_error("vector index 7 out of range");
+  });
+  run.engine().variables.set_overrides({{"LOGGED", trace}});
+  ASSERT_TRUE(run.run());
+  EXPECT_EQ(run.outcome().error_report, "Runtime error in setup script:\r\rLine 3: General setup failure");
+  EXPECT_EQ(run.get("RUN"), "a");
+  EXPECT_NE(test::read_trace(trace).find("    Internal error: vector index 7 out of range\r\n"), std::string::npos)
+      << "the internal text goes to the trace for support staff";
+}
+
 TEST(InterpreterTest, CommandLineValues) {
   constexpr const char* kScript = R"(
     Set Variable | SEEN | $X$
@@ -301,17 +316,30 @@ TEST(SetVariableTest, NamesValuesAndTheKeepMarker) {
   EXPECT_EQ(run.engine().variables.persisted(), (std::vector<std::string>{"KEPT", "Other"}));
 }
 
+// A user interface that notes the progress it is asked to show.
+class ProgressRecorder : public UserInterface {
+ public:
+  explicit ProgressRecorder(std::vector<ProgressValue>& shown) : shown_(shown) {}
+  void process_messages() override {}
+  void show_progress(const ProgressValue& progress) override { shown_.push_back(progress); }
+  void preload_dialog(Engine&, std::size_t) override {}
+
+ private:
+  std::vector<ProgressValue>& shown_;
+};
+
 TEST(SetVariableTest, ProgressReachesTheCurrentDialogAtOnce) {
   EngineRun run(test::script_package(R"(
     Set Variable | PROGRESSTEXT | Copying files
     Set Variable | PROGRESS | 40
-    Set Variable | PROGRESS | 250)"));
+    Set Variable | PROGRESS | 250
+    Comment | the value written stays, so it is not shown again)"));
   std::vector<ProgressValue> shown;
   int dialog = 0;
   run.engine().current_window = &dialog;
-  run.engine().show_progress = [&](const ProgressValue& progress) { shown.push_back(progress); };
+  run.engine().user_interface = std::make_unique<ProgressRecorder>(shown);
   ASSERT_TRUE(run.run());
-  ASSERT_GE(shown.size(), 3u);
+  ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0], (ProgressValue{"Copying files", 0}));
   EXPECT_EQ(shown[1], (ProgressValue{"Copying files", 40}));
   EXPECT_EQ(shown[2], (ProgressValue{"Copying files", 100})) << "the display shows 0 to 100";

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "engine/message_catalogue.h"
 #include "engine/startup_windows.h"
 #include "engine/window_placement.h"
+#include "script/message_catalogue.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/temp_folder.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/trace.h"
-#include "platform/handle.h"
+#include "platform/unique_resource.h"
 #include "tests/support/temp_folder.h"
 
 namespace qm {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/file_system.h"
+#include "platform/windows_error.h"
 #include "tests/support/temp_folder.h"
 
 namespace qm::platform {
@@ -38,14 +39,14 @@ TEST(FileSystemTest, CopiesGetNormalAttributes) {
   test::write_file(folder.file("source.msi"), "database");
   SetFileAttributesA(folder.file("source.msi").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   for (int round = 0; round < 2; ++round) {  // the second copy replaces the first
-    ASSERT_TRUE(copy_as_normal_file(folder.file("source.msi"), folder.file("copy.msi")));
+    copy_as_normal_file(folder.file("source.msi"), folder.file("copy.msi"));
     // (Wine reports every file as "archive"; what matters is what is not there.)
     EXPECT_EQ(GetFileAttributesA(folder.file("copy.msi").c_str()) &
                   (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               0u);
   }
   EXPECT_EQ(test::read_file(folder.file("copy.msi")), "database");
-  EXPECT_FALSE(copy_as_normal_file(folder.file("missing.msi"), folder.file("other.msi")));
+  EXPECT_THROW(copy_as_normal_file(folder.file("missing.msi"), folder.file("other.msi")), WindowsError);
   SetFileAttributesA(folder.file("source.msi").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

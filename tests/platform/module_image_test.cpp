@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "engine/ansi_text.h"
 #include "platform/module_image.h"
+#include "script/ansi_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace qm::platform {

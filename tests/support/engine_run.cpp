@@ -1,15 +1,29 @@
 #include "tests/support/engine_run.h"
 
-#include "engine/builtin_commands.h"
-#include "engine/package_reader.h"
+#include "program/engine_wiring.h"
+#include "script/package_reader.h"
 
 namespace qm::test {
+
+namespace {
+
+// Restart requests are noted instead of restarting this machine.
+class RestartRecorder : public SystemRestart {
+ public:
+  explicit RestartRecorder(std::vector<RestartKind>& requests) : requests_(requests) {}
+  void request(RestartKind kind) override { requests_.push_back(kind); }
+
+ private:
+  std::vector<RestartKind>& requests_;
+};
+
+}  // namespace
 
 EngineRun::EngineRun(const PackageText& package, std::vector<OverrideValue> overrides) {
   Engine& engine = *engine_;
   engine.package = parse_package(package.text());
-  register_builtin_commands(engine.commands);
-  engine.commands.add("Display Dialog", [this](Engine& running, const ScriptLine& line) {
+  wire_engine(engine);
+  engine.commands.replace("Display Dialog", [this](Engine& running, const ScriptLine& line) {
     dialogs_shown.push_back(running.field(line, 1));
     std::string answer = "NEXT";
     if (!dialog_answers.empty()) {
@@ -20,7 +34,7 @@ EngineRun::EngineRun(const PackageText& package, std::vector<OverrideValue> over
     if (!result.empty()) running.variables.define(result, answer, "Display Dialog Action");
     running.script.follow_dialog_result(answer);
   });
-  engine.request_restart = [this](RestartKind kind) { restarts.push_back(kind); };
+  engine.restart = std::make_unique<RestartRecorder>(restarts);
 
   StartupValues& startup = engine.startup;
   startup.engine_folder = folder_.path();

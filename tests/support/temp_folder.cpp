@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "platform/file_system.h"
-#include "platform/handle.h"
 #include "platform/module_image.h"
+#include "platform/unique_resource.h"
 
 namespace qm::test {
 
@@ -37,6 +37,16 @@ std::string read_file(const std::string& path) {
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();
+}
+
+std::string read_trace(const std::string& path) {
+  const std::string bytes = read_file(path);
+  std::string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+    text += unit < 256 ? static_cast<char>(unit) : '?';
+  }
+  return text;
 }
 
 void copy_file(const std::string& from, const std::string& to) {

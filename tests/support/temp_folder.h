@@ -24,6 +24,8 @@ class TempFolder {
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
+// A trace file (UTF-16LE) as 8-bit text: each code unit below 256 as one byte.
+std::string read_trace(const std::string& path);
 void copy_file(const std::string& from, const std::string& to);
 
 // The folder of the running test program (where the build puts every

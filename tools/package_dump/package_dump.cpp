@@ -31,10 +31,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/package_reader.h"
-#include "engine/pe_image.h"
-#include "engine/setup_package.h"
 #include "platform/module_image.h"
+#include "script/package_reader.h"
+#include "script/pe_image.h"
+#include "script/setup_package.h"
 
 namespace {
 

@@ -1,0 +1,33 @@
+#include "engine/subsystems.h"
+
+#include "platform/messages.h"
+#include "platform/system_restart.h"
+
+namespace qm {
+
+namespace {
+
+class WindowlessInterface : public UserInterface {
+ public:
+  void process_messages() override { platform::process_pending_messages(); }
+  void show_progress(const ProgressValue&) override {}
+  void preload_dialog(Engine&, std::size_t) override {}
+};
+
+class NoInstanceData : public InstanceData {
+ public:
+  void save_selection_data(Engine&) override {}
+};
+
+class WindowsRestart : public SystemRestart {
+ public:
+  void request(RestartKind) override { platform::restart_windows(); }
+};
+
+}  // namespace
+
+std::unique_ptr<UserInterface> make_windowless_interface() { return std::make_unique<WindowlessInterface>(); }
+std::unique_ptr<InstanceData> make_no_instance_data() { return std::make_unique<NoInstanceData>(); }
+std::unique_ptr<SystemRestart> make_windows_restart() { return std::make_unique<WindowsRestart>(); }
+
+}  // namespace qm

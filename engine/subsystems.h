@@ -1,0 +1,59 @@
+#pragma once
+// What the engine asks of the parts of the program above it. The engine owns
+// one object of each kind; the program entry puts the subsystems' own in
+// place, tests put recorders there. Until a subsystem is wired, the default
+// below serves (and says what it does).
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace qm {
+
+struct Engine;
+
+struct ProgressValue {
+  std::string text;
+  int position = 0;
+  bool operator==(const ProgressValue&) const = default;
+};
+
+enum class RestartKind { kRestart, kRestartAndResume };
+
+// The windows the user sees: the wizard's pages and its progress display.
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  // Handles the window messages waiting for the interface thread.
+  virtual void process_messages() = 0;
+  // Shows a progress value (position 0 to 100) on the current dialog.
+  virtual void show_progress(const ProgressValue& progress) = 0;
+  // Loads the wizard page of a "Display Dialog" line before the script runs,
+  // so that showing it later is immediate.
+  virtual void preload_dialog(Engine& engine, std::size_t line) = 0;
+};
+
+// The data an installed instance keeps for its maintenance runs.
+class InstanceData {
+ public:
+  virtual ~InstanceData() = default;
+  // Saves the feature selections and kept variables once the script has
+  // ended, normally or not.
+  virtual void save_selection_data(Engine& engine) = 0;
+};
+
+// Restarting Windows at the script's request.
+class SystemRestart {
+ public:
+  virtual ~SystemRestart() = default;
+  virtual void request(RestartKind kind) = 0;
+};
+
+// The defaults: window messages are handled, but there are no wizard pages
+// to load and no progress display to show; no instance data is saved;
+// restart requests go to Windows.
+std::unique_ptr<UserInterface> make_windowless_interface();
+std::unique_ptr<InstanceData> make_no_instance_data();
+std::unique_ptr<SystemRestart> make_windows_restart();
+
+}  // namespace qm

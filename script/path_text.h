@@ -1,0 +1,27 @@
+#pragma once
+// Paths as texts: the engine's folder values end with a backslash, and a few
+// path pieces are cut out of texts in many places.
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// The folder with a trailing backslash; an empty text stays empty.
+std::string with_trailing_backslash(std::string folder);
+
+// The folder part of a path, up to and including its last backslash or
+// colon ("" when there is none).
+std::string folder_of(std::string_view path);
+// The part of a path after its last backslash or colon.
+std::string file_name_of(std::string_view path);
+
+// The path with its extension (from the last dot of the file name) replaced,
+// or `extension` appended when the file name has none.
+std::string with_extension(std::string_view path, std::string_view extension);
+
+// A path text cleaned of doubled backslashes (one pass, pairs do not
+// overlap); a leading "\\" of a network path is kept.
+std::string normalize_path_text(std::string_view expanded);
+
+}  // namespace qm
