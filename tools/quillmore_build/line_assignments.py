@@ -114,6 +114,10 @@ def expected_fields(project: Project, command: str) -> tuple[int | None, bool]:
         # The deferred commands' other fields are for the installer database's
         # author; the engine ignores them.
         return fields, not project.commands.is_deferred(command)
+    # A built-in command that reads any number of fields ("Comment", "Ignore")
+    # is taken like a command that is not built in: a plug-in command's count
+    # when one is listed under that name, else its records are padded to what
+    # its lines wrote.
     if command.lower() in (c.value.lower() for c in project.settings.plugin_commands):
         return PLUGIN_FIELDS_READ, True
     return None, False
