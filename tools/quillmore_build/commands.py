@@ -9,7 +9,7 @@ from __future__ import annotations
 from collections.abc import Iterable
 from pathlib import Path
 
-# Not part of this package: the catalogue's reader sits in the tools folder,
+# Outside this package: the catalogue's reader sits in the tools folder,
 # which running the package puts on the import path (see __main__.py).
 from command_catalogue import CatalogueError, Command, read_catalogue
 
