@@ -4,7 +4,8 @@
 import sys
 from pathlib import Path
 
-# A build runs the tool from the source tree, which it leaves as it found it.
+# A build runs the tool from the source tree: the modules imported below
+# leave no byte code there. (Python may already have cached this file.)
 sys.dont_write_bytecode = True
 
 package_folder = Path(__file__).resolve().parent
