@@ -18,9 +18,9 @@ bash "$root/scripts/setup-machine.sh"
 bash "$root/scripts/build.sh"
 
 echo
-echo "== Building the sample product's setup folder with tools/quillmore_build.py"
+echo "== Building the sample product's setup folder with tools/quillmore_build"
 rm -rf "$out"
-python3 "$root/tools/quillmore_build.py" "$root/samples/demo" "$out" \
+python3 "$root/tools/quillmore_build" "$root/samples/demo" "$out" \
   --engine "$build/bin/quillmore.exe" --qvx "$build/bin/qvx.lib"
 echo "   $(cd "$out" && ls | tr '\n' ' ')"
 

@@ -1,4 +1,4 @@
-"""Tests of tools/quillmore_build.py, the tool that turns a project folder into
+"""Tests of tools/quillmore_build, the tool that turns a project folder into
 a setup folder. The tool runs as a program, as a build runs it; the setup
 folders it writes are read back with the package format, 7-Zip and msitools.
 
@@ -15,7 +15,8 @@ import textwrap
 import unittest
 from pathlib import Path
 
-TOOL = Path(__file__).resolve().parents[2] / "tools" / "quillmore_build.py"
+# The package folder, run as a program: python3 tools/quillmore_build ...
+TOOL = Path(__file__).resolve().parents[2] / "tools" / "quillmore_build"
 FIXTURES = Path(__file__).resolve().parent / "fixtures"
 
 PRODUCT_CODE = "{6F1C2A0B-3D4E-4F50-8A61-72B3C4D5E6F7}"
