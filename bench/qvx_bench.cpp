@@ -29,7 +29,10 @@
 
 namespace {
 
+// Best of this many runs; a quick run (QM_BENCH_QUICK=1, as the test command
+// sets) times one run of a data set a fifth of the size.
 constexpr int kRepetitions = 3;
+constexpr int kQuickDivisor = 5;
 
 class Random {
  public:
@@ -117,7 +120,8 @@ void write_whole(const std::string& path, const std::string& bytes) { qm::test::
 
 void make_folder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-int generate(const std::string& folder) {
+int generate(const std::string& folder, bool quick) {
+  const int divisor = quick ? kQuickDivisor : 1;
   Random random(20240611);
   std::vector<std::string> words;
   for (int i = 0; i < 3000; ++i) {
@@ -140,22 +144,22 @@ int generate(const std::string& folder) {
   };
   // One large file of interleaved kinds (a packed resource file).
   std::string mixed;
-  while (mixed.size() < (24u << 20)) {
+  while (mixed.size() < (24u << 20) / divisor) {
     mixed += text(random, words, 256 << 10);
     mixed += records(random, 128 << 10);
     mixed += code(random, image).substr(0, 64 << 10);
     if (random.below(3) == 0) mixed += noise(random, 32 << 10);
   }
   put("data\\resources.pak", mixed);
-  for (int i = 0; i < 16; ++i) put("docs\\manual\\chapter" + std::to_string(i) + ".txt", text(random, words, 1536 << 10));
-  for (int i = 0; i < 180; ++i) {
+  for (int i = 0; i < 16 / divisor; ++i) put("docs\\manual\\chapter" + std::to_string(i) + ".txt", text(random, words, 1536 << 10));
+  for (int i = 0; i < 180 / divisor; ++i) {
     put("docs\\note" + std::to_string(i) + ".txt", text(random, words, 1024 + random.below(60 << 10)));
   }
-  for (int i = 0; i < 10; ++i) put("data\\table" + std::to_string(i) + ".dat", records(random, 2 << 20));
-  for (int i = 0; i < 16; ++i) put("bin\\module" + std::to_string(i) + ".dll", code(random, image));
-  for (int i = 0; i < 6; ++i) put("media\\clip" + std::to_string(i) + ".bin", noise(random, 1536 << 10));
-  for (int i = 0; i < 6; ++i) put("data\\store" + std::to_string(i) + ".db", sparse(random, 3 << 20));
-  for (int i = 0; i < 60; ++i) put("docs\\small" + std::to_string(i) + ".ini", text(random, words, 200 + random.below(2000)));
+  for (int i = 0; i < 10 / divisor; ++i) put("data\\table" + std::to_string(i) + ".dat", records(random, 2 << 20));
+  for (int i = 0; i < 16 / divisor; ++i) put("bin\\module" + std::to_string(i) + ".dll", code(random, image));
+  for (int i = 0; i < 6 / divisor; ++i) put("media\\clip" + std::to_string(i) + ".bin", noise(random, 1536 << 10));
+  for (int i = 0; i < 6 / divisor; ++i) put("data\\store" + std::to_string(i) + ".db", sparse(random, 3 << 20));
+  for (int i = 0; i < 60 / divisor; ++i) put("docs\\small" + std::to_string(i) + ".ini", text(random, words, 200 + random.below(2000)));
   put("empty\\zero.txt", "");
   std::printf("Data set: %d files, %.1f MB\n", files, static_cast<double>(total) / 1e6);
   return 0;
@@ -193,7 +197,7 @@ std::uint64_t file_size(const std::string& path) {
 }
 
 int extract(const std::string& archive, const std::string& output, const std::string& data, double sevenzip_ms,
-            double sevenzip_single_ms) {
+            double sevenzip_single_ms, int repetitions) {
   const HMODULE library = LoadLibraryA((qm::test::program_folder() + "qvx.lib").c_str());
   if (library == nullptr) throw std::runtime_error("qvx.lib does not load");
   const auto open = reinterpret_cast<decltype(&OpenListArchive)>(
@@ -226,14 +230,14 @@ int extract(const std::string& archive, const std::string& output, const std::st
     return ms;
   };
   double best = std::numeric_limits<double>::max();
-  for (int i = 0; i < kRepetitions; ++i) best = std::min(best, run());
+  for (int i = 0; i < repetitions; ++i) best = std::min(best, run());
   const std::uint64_t bytes = compare_trees(data, output);
   qm::platform::remove_folder_tree(output);
 
   const double megabytes = static_cast<double>(bytes) / 1e6;
   std::printf("Archive: %.1f MB packed, %.1f MB of files (7zz defaults: LZMA2, solid)\n",
               static_cast<double>(file_size(archive)) / 1e6, megabytes);
-  std::printf("Each figure is the best of %d runs; the output was checked against the data set.\n\n", kRepetitions);
+  std::printf("Each figure is the best of %d run(s); the output was checked against the data set.\n\n", repetitions);
   std::printf("qvx.lib  (list + extract, one thread)   %8.0f ms   %6.1f MB/s\n", best, megabytes * 1000.0 / best);
   std::printf("7zz x    (all threads)                  %8.0f ms   %6.1f MB/s\n", sevenzip_ms,
               megabytes * 1000.0 / sevenzip_ms);
@@ -251,11 +255,13 @@ int extract(const std::string& archive, const std::string& output, const std::st
 int main(int argc, char** argv) {
   try {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "generate" && argc == 3) return generate(argv[2]);
-    if (command == "extract" && argc == 7) {
-      return extract(argv[2], argv[3], argv[4], std::stod(argv[5]), std::stod(argv[6]));
+    const bool quick = argc > 2 && std::string(argv[argc - 1]) == "quick";
+    if (command == "generate" && argc == 3 + quick) return generate(argv[2], quick);
+    if (command == "extract" && argc == 7 + quick) {
+      return extract(argv[2], argv[3], argv[4], std::stod(argv[5]), std::stod(argv[6]), quick ? 1 : kRepetitions);
     }
-    std::printf("usage: qvx_bench generate <folder> | extract <archive> <output> <data> <7zz ms> <7zz -mmt1 ms>\n");
+    std::printf("usage: qvx_bench generate <folder> [quick] | extract <archive> <output> <data> <7zz ms> "
+                "<7zz -mmt1 ms> [quick]\n");
     return 2;
   } catch (const std::exception& error) {
     std::printf("FAILED: %s\n", error.what());

@@ -17,7 +17,5 @@ std::string language_name(int identifier);
 
 // The user's language (the user default locale), by name.
 std::string user_language_name();
-// The user locale's default language, by name: the language dialog's preselection.
-std::string user_default_language_name();
 
 }  // namespace qm

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/unique_resource.h"
 #include "qvx/qvx_archive.h"
 
 namespace qm {
@@ -30,6 +31,9 @@ int32_t QVX_CALL go_on(const char*, const char*) { return 1; }
 int32_t QVX_CALL go_on_with_progress(const char*, uint64_t, uint64_t) { return 1; }
 int32_t QVX_CALL replace_all(const char*, const char*) { return QVX_QUERY_YES_TO_ALL; }
 
+void close_listing(QvxListHandle listing) { CloseListArchive(listing); }
+using UniqueListing = platform::UniqueResource<platform::NullIsNoneTraits<QvxListHandle, close_listing>>;
+
 // Overwrites the password's bytes before the memory is given back.
 void forget(std::string& secret) {
   if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size());
@@ -46,9 +50,9 @@ ArchiveExtraction extract_resource_archive(const std::string& archive, const std
   ArchiveExtraction result;
   QvxEntry* entries = nullptr;
   int32_t count = 0;
-  QvxListHandle listing =
-      OpenListArchive(archive.c_str(), 0, give_password, nullptr, nullptr, nullptr, nullptr, &entries, &count);
-  if (listing == nullptr) {
+  const UniqueListing listing(
+      OpenListArchive(archive.c_str(), 0, give_password, nullptr, nullptr, nullptr, nullptr, &entries, &count));
+  if (!listing) {
     result.error = GetLastArchiveError(0);
   } else {
     std::vector<const char*> names;
@@ -58,7 +62,6 @@ ArchiveExtraction extract_resource_archive(const std::string& archive, const std
                                       QVX_OVERWRITE_ASK, nullptr, give_password, go_on, go_on_with_progress,
                                       replace_all) != 0;
     if (!result.extracted) result.error = GetLastArchiveError(0);
-    CloseListArchive(listing);
   }
   forget(pending_password);
   return result;

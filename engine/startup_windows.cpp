@@ -5,6 +5,7 @@
 
 #include "engine/window_placement.h"
 #include "platform/system_library.h"
+#include "platform/unique_resource.h"
 
 namespace qm {
 
@@ -80,19 +81,13 @@ void paint_now(HWND window) {
 
 }  // namespace
 
+// Members go in reverse order: the windows before the picture and font they use.
 struct StartupWindows::Windows {
-  HWND splash = nullptr;
-  HBITMAP picture = nullptr;
-  HWND preparing = nullptr;
-  HWND progress = nullptr;
-  HFONT font = nullptr;
-
-  ~Windows() {
-    if (preparing) DestroyWindow(preparing);
-    if (splash) DestroyWindow(splash);
-    if (picture) DeleteObject(picture);
-    if (font) DeleteObject(font);
-  }
+  platform::UniqueGdiObject picture;
+  platform::UniqueGdiObject font;
+  platform::UniqueWindow splash;
+  platform::UniqueWindow preparing;
+  HWND progress = nullptr;  // a child of the preparing window, which takes it along
 };
 
 StartupWindows::StartupWindows(const std::string& splash_picture, const std::string& caption,
@@ -112,30 +107,30 @@ StartupWindows::StartupWindows(const std::string& splash_picture, const std::str
   const int height = frame.bottom - frame.top;
   WindowRect placed = centred_on_screen(width, height, screen_width, screen_height);
 
-  windows_->picture = static_cast<HBITMAP>(
+  windows_->picture.reset(
       LoadImageA(nullptr, splash_picture.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  if (windows_->picture != nullptr) {
+  if (windows_->picture) {
     BITMAP info{};
-    GetObjectA(windows_->picture, sizeof info, &info);
+    GetObjectA(windows_->picture.get(), sizeof info, &info);
     const WindowRect splash = centred_on_screen(info.bmWidth, info.bmHeight, screen_width, screen_height);
-    windows_->splash = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP, splash.left, splash.top,
-                                       splash.width, splash.height, nullptr, nullptr, instance, nullptr);
-    SetWindowLongPtrA(windows_->splash, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(windows_->picture));
-    ShowWindow(windows_->splash, SW_SHOWNOACTIVATE);
-    paint_now(windows_->splash);
+    windows_->splash.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP, splash.left, splash.top,
+                                           splash.width, splash.height, nullptr, nullptr, instance, nullptr));
+    SetWindowLongPtrA(windows_->splash.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(windows_->picture.get()));
+    ShowWindow(windows_->splash.get(), SW_SHOWNOACTIVATE);
+    paint_now(windows_->splash.get());
     placed = preparing_window_beside_splash(splash, width, height, screen_width, screen_height);
   }
 
-  windows_->font = dialog_font();
+  windows_->font.reset(dialog_font());
   HWND window = CreateWindowExA(WS_EX_DLGMODALFRAME, kPreparingClass, caption.c_str(), style, placed.left,
                                 placed.top, width, height, nullptr, nullptr, instance, nullptr);
-  windows_->preparing = window;
+  windows_->preparing.reset(window);
   HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, 16, 16, 32, 32, window, nullptr,
                               instance, nullptr);
   SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)), 0);
   HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 56, 16, 297, 33, window,
                                nullptr, instance, nullptr);
-  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(windows_->font), TRUE);
+  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(windows_->font.get()), TRUE);
   windows_->progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 16, 56, 337, 17, window,
                                        nullptr, instance, nullptr);
   ShowWindow(window, SW_SHOWNORMAL);
@@ -146,20 +141,20 @@ StartupWindows::~StartupWindows() = default;
 
 void StartupWindows::set_progress_range(int maximum) {
   SendMessageA(windows_->progress, PBM_SETRANGE32, 0, maximum);
-  paint_now(windows_->preparing);
+  paint_now(windows_->preparing.get());
 }
 
 void StartupWindows::set_progress(int position) {
   SendMessageA(windows_->progress, PBM_SETPOS, position, 0);
-  paint_now(windows_->preparing);
+  paint_now(windows_->preparing.get());
 }
 
 void StartupWindows::step_progress() {
   SendMessageA(windows_->progress, PBM_DELTAPOS, 1, 0);
-  paint_now(windows_->preparing);
-  paint_now(windows_->splash);
+  paint_now(windows_->preparing.get());
+  paint_now(windows_->splash.get());
 }
 
-void* StartupWindows::preparing_window() const { return windows_->preparing; }
+void* StartupWindows::preparing_window() const { return windows_->preparing.get(); }
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/file_system.h"
 #include "platform/unique_resource.h"
 
 namespace qm {
@@ -49,17 +50,6 @@ platform::UniqueHandle open_for_append(const std::string& file) {
                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool write_all(HANDLE handle, const void* data, std::size_t size) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(handle, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) return false;
-    bytes += written;
-    size -= written;
-  }
-  return true;
-}
-
 }  // namespace
 
 void Trace::set_path(std::string path) {
@@ -89,7 +79,7 @@ void Trace::write_to(std::string_view file, std::string_view line) {
   // any file yet, so the first line that does arrive still starts afresh.
   if (!handle) return;
   fresh_ = false;
-  write_all(handle.get(), text.data(), text.size() * sizeof(wchar_t));
+  platform::write_completely(handle.get(), text.data(), text.size() * sizeof(wchar_t));
 }
 
 bool Trace::fresh() const {

@@ -16,8 +16,6 @@ class FileSystemRedirectionGuard {
   FileSystemRedirectionGuard(const FileSystemRedirectionGuard&) = delete;
   FileSystemRedirectionGuard& operator=(const FileSystemRedirectionGuard&) = delete;
 
-  bool disabled() const { return disabled_; }
-
  private:
   void* old_state_ = nullptr;
   bool disabled_ = false;

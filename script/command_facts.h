@@ -46,7 +46,6 @@ struct DeferredFacts {
   bool deferred = false;  // changes the machine through Windows Installer
   std::span<const ValueProperty> values;
   TextTriple triple = TextTriple::kNone;
-  bool media = false;              // the line's web media are fetched when it runs
   bool redirection_guard = false;  // file-system redirection off for 64-bit targets
 };
 

@@ -6,22 +6,66 @@ set -euo pipefail
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 export DEBIAN_FRONTEND=noninteractive
 
+# What the project uses, and nothing else.
 packages=(
-  # cross toolchain (posix thread model lives in the same packages)
-  g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
-  libz-mingw-w64-dev
-  cmake ninja-build make python3 dpkg-dev
-  googletest
-  # Windows side: Wine with 32- and 64-bit halves, a display for windows
-  wine wine32 wine64 xvfb xauth x11-apps imagemagick
-  # Windows Installer packages and 7z archives for fixtures
+  # the cross toolchain (the posix thread model lives in the same packages);
+  # binutils brings dlltool for the archive library's import library
+  g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686
+  cmake ninja-build python3 googletest
+  # dpkg-source unpacks the third-party source packages (scripts/build-deps.sh)
+  dpkg-dev
+  # the Windows side: Wine with its 32- and 64-bit halves, a display for windows
+  wine wine32 wine64 xvfb
+  # Windows Installer databases (wixl, msibuild, msiinfo) and 7z archives
   msitools wixl 7zip
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+# The source packages come from the same archives as the machine's own
+# packages: one deb-src entry for each of its Debian "deb" entries of this
+# release (deb822 .sources files and one-line .list files alike).
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+src_list=/etc/apt/sources.list.d/quillmore-src.sources
+
+source_entries() {
+  local file
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] && [ "$file" != "$src_list" ] || continue
+    # Paragraphs of "Field: value" lines; those of Types "deb" whose suites
+    # are this release's become the same paragraph with Types "deb-src".
+    awk -v release="$release" '
+      function flush() {
+        if (types ~ /(^| )deb( |$)/ && suites ~ ("(^| )" release "(-[a-z]+)?( |$)") && uris != "") {
+          printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n", uris, suites, components
+          if (signed != "") printf "Signed-By: %s\n", signed
+          printf "\n"
+        }
+        types = uris = suites = components = signed = ""
+      }
+      /^[ \t]*#/ { next }
+      /^[ \t]*$/ { flush(); next }
+      { field = $1; sub(/:$/, "", field); value = $0; sub(/^[^:]*:[ \t]*/, "", value) }
+      field == "Types" { types = value } field == "URIs" { uris = value } field == "Suites" { suites = value }
+      field == "Components" { components = value } field == "Signed-By" { signed = value }
+      END { flush() }' "$file"
+  done
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$file" ] || continue
+    # "deb [options] URI suite components..." of this release.
+    awk -v release="$release" '
+      $1 == "deb" {
+        options = ""; i = 2
+        if ($2 ~ /^\[/) { while (i <= NF && $i !~ /\]$/) { options = options " " $i; i++ } options = options " " $i; i++ }
+        uri = $i; suite = $(i + 1); components = ""
+        for (j = i + 2; j <= NF; j++) components = components (components == "" ? "" : " ") $j
+        if (suite !~ ("^" release "(-[a-z]+)?$")) next
+        signed = ""
+        if (match(options, /signed-by=[^] ]+/)) signed = substr(options, RSTART + 10, RLENGTH - 10)
+        printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n", uri, suite, components
+        if (signed != "") printf "Signed-By: %s\n", signed
+        printf "\n"
+      }' "$file"
+  done
+}
 
 needs_update=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -29,21 +73,27 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   needs_update=1
 fi
 
-# Source packages (7-Zip, libjpeg-turbo, libpng) are fetched with apt-get source.
-src_list=/etc/apt/sources.list.d/quillmore-src.sources
-if [ ! -f "$src_list" ]; then
-  $SUDO tee "$src_list" >/dev/null <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+if [ -z "$release" ]; then
+  echo "setup-machine: /etc/os-release names no release; cannot add source entries" >&2
+  exit 1
+fi
+wanted_sources=$(source_entries)
+if [ -z "$wanted_sources" ]; then
+  echo "setup-machine: no Debian '$release' entry in the apt sources to take source packages from" >&2
+  exit 1
+fi
+if [ ! -f "$src_list" ] || [ "$(cat "$src_list")" != "$wanted_sources" ]; then
+  printf '%s\n' "$wanted_sources" | $SUDO tee "$src_list" >/dev/null
   needs_update=1
 fi
 
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
 if [ ${#missing[@]} -gt 0 ] || [ $needs_update -eq 1 ]; then
-  $SUDO apt-get update -qq || true
+  $SUDO apt-get update -qq
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup-machine: installing ${missing[*]}"

@@ -220,7 +220,6 @@ def facts_source(commands: list[Command]) -> str:
             f" .defines_first = {str(command.defines_first).lower()},\n"
             f"     .translated = {translated},\n"
             f"     .deferred = {{.deferred = {str(command.deferred).lower()}, .values = {values}, .triple = {triple},"
-            f" .media = {str('media' in command.options).lower()},"
             f" .redirection_guard = {str('guard' in command.options).lower()}}}}},\n")
     out.append("};\n\n}  // namespace\n\n"
                "std::span<const CommandFacts> command_catalogue() { return kCommands; }\n\n"
