@@ -7,7 +7,7 @@ namespace qm {
 
 void wire_engine(Engine& engine) {
   bind_builtin_commands(engine.commands);
-  engine.commands.set_plugin_handler(run_plugin_command);
+  engine.commands.set_plugin_handler(plugin_line_command);
   // The wizard and the instance data put their own interfaces here once they
   // are built; until then the engine's defaults serve.
 }

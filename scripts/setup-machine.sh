@@ -12,6 +12,8 @@ packages=(
   # binutils brings dlltool for the archive library's import library
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686
   cmake ninja-build python3 googletest
+  # the build machine's own compiler: the script core is also built natively
+  g++
   # dpkg-source unpacks the third-party source packages (scripts/build-deps.sh)
   dpkg-dev
   # the Windows side: Wine with its 32- and 64-bit halves, a display for windows

@@ -71,7 +71,7 @@ void report_missing_library(Engine& engine) {
 // media folder; field 1: the plug-in's own parameter text, passed as written.
 // The library receives the whole variable store and gives back the store that
 // replaces it.
-void run_plugin_command(Engine& engine, const ScriptLine& line) {
+void plugin_line_command(Engine& engine, const ScriptLine& line) {
   const std::string& media_folder = engine.package.line_media_folders[line.index];
   const std::string name = engine.field(line, 2);
   std::string path = library_path(engine, media_folder, name);

@@ -10,7 +10,7 @@ struct ScriptLine;
 // where the build put it), runs it on a worker thread with the whole variable
 // store, and takes the store it gives back. A library that cannot be found is
 // reported and the line skipped.
-void run_plugin_command(Engine& engine, const ScriptLine& line);
+void plugin_line_command(Engine& engine, const ScriptLine& line);
 
 inline constexpr const char* kPluginMissingMessage =
     "Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins are "
