@@ -78,6 +78,7 @@ struct Engine {
   std::atomic<bool> cancel_requested{false};
   // The non-modal dialog on screen, or null.
   void* current_window = nullptr;
+  // PROGRESSTEXT and PROGRESS as they were when last shown (engine/progress.h).
   ProgressValue last_progress;
   RunClock clock;
 

@@ -3,13 +3,12 @@
 #include <windows.h>
 #include <process.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <optional>
-#include <system_error>
 
 #include "platform/unique_resource.h"
+#include "platform/windows_error.h"
 
 namespace qm::platform {
 namespace {
@@ -68,8 +67,7 @@ void pump_until_done(HANDLE thread, const WorkerWait& wait, std::optional<WPARAM
     const DWORD woke =
         MsgWaitForMultipleObjectsEx(1, &thread, wait.idle_interval_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_OBJECT_0) return;
-    if (woke == WAIT_FAILED) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                                                     "waiting for a worker thread");
+    if (woke == WAIT_FAILED) throw WindowsError("Unable to wait for the setup's worker thread", GetLastError());
     if (woke == WAIT_OBJECT_0 + 1) dispatch_pending(quit);
     if (wait.on_idle) wait.on_idle();
   }
@@ -81,7 +79,7 @@ void run_on_worker(const std::function<void()>& work, const WorkerWait& wait) {
   WorkerStart start;
   start.work = &work;
   const std::uintptr_t started = _beginthreadex(nullptr, 0, worker_main, &start, 0, nullptr);
-  if (started == 0) throw std::system_error(errno, std::generic_category(), "starting a worker thread");
+  if (started == 0) throw WindowsError("Unable to start a worker thread", GetLastError());
   const UniqueHandle thread(reinterpret_cast<HANDLE>(started));
 
   if (wait.silent) {

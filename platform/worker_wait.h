@@ -28,7 +28,7 @@ struct WorkerWait {
 // from the queue is posted again after the wait, so the caller's own message
 // loop still sees it). An exception thrown by `work` is rethrown here; so is
 // one thrown by a message handler or `on_idle`, once the worker is done.
-// Throws std::system_error when no thread can be started.
+// Throws WindowsError when no thread can be started.
 void run_on_worker(const std::function<void()>& work, const WorkerWait& wait = {});
 
 }  // namespace qm::platform
