@@ -1,5 +1,7 @@
 #include "script/variable_store.h"
 
+#include <algorithm>
+
 #include "script/ansi_text.h"
 #include "script/comma_text.h"
 #include "script/script_error.h"
@@ -85,15 +87,20 @@ void VariableStore::clear() {
 }
 
 // One pass of substitution: "$NEWLINE$" first, then each variable in
-// definition order, each on the result of the one before.
-std::string VariableStore::substitute_pass(std::string_view text, bool quoted) const {
-  return substitute_all_variables(replace_ignore_case(text, kNewlineMarker, "\r\n"), quoted);
+// definition order, each on the result of the one before. Nothing when a
+// substitution would make the text longer than `max_length`.
+std::optional<std::string> VariableStore::substitute_pass(std::string_view text, bool quoted,
+                                                          std::size_t max_length) const {
+  auto lines = replace_ignore_case_within(text, kNewlineMarker, "\r\n", max_length);
+  if (!lines) return std::nullopt;
+  return substitute_all_variables(std::move(*lines), quoted, max_length);
 }
 
-std::string VariableStore::substitute_all_variables(std::string text, bool quoted) const {
+std::optional<std::string> VariableStore::substitute_all_variables(std::string text, bool quoted,
+                                                                   std::size_t max_length) const {
   auto substitute = [&](std::size_t i) -> bool {
     const std::string value = quoted ? '"' + values_[i] + '"' : values_[i];
-    auto replaced = replace_ignore_case_within(text, reference(names_[i]), value, kMaxExpandedLength);
+    auto replaced = replace_ignore_case_within(text, reference(names_[i]), value, max_length);
     if (!replaced) return false;
     text = std::move(*replaced);
     return true;
@@ -101,7 +108,7 @@ std::string VariableStore::substitute_all_variables(std::string text, bool quote
 
   if (irregular_names_ > 0) {
     for (std::size_t i = 0; i < names_.size(); ++i)
-      if (!substitute(i)) break;
+      if (!substitute(i)) return std::nullopt;
     return text;
   }
 
@@ -112,38 +119,79 @@ std::string VariableStore::substitute_all_variables(std::string text, bool quote
   std::size_t first_due = 0;
   for (;;) {
     std::size_t earliest = IndexedList::npos;
+    // A long text tends to name the same variable again and again: the
+    // last name looked up is remembered.
+    std::string_view last_name;
+    std::size_t last_index = IndexedList::npos;
     std::size_t open = text.find('$');
     while (open != std::string::npos) {
       const std::size_t close = text.find('$', open + 1);
       if (close == std::string::npos) break;
       if (close > open + 1) {
-        const std::size_t i = find(std::string_view(text).substr(open + 1, close - open - 1));
-        if (i != IndexedList::npos && i >= first_due && i < earliest) earliest = i;
+        const std::string_view name = std::string_view(text).substr(open + 1, close - open - 1);
+        if (name != last_name) {
+          last_name = name;
+          last_index = find(name);
+        }
+        if (last_index != IndexedList::npos && last_index >= first_due && last_index < earliest) earliest = last_index;
       }
       open = close;
     }
-    if (earliest == IndexedList::npos || !substitute(earliest)) return text;
+    if (earliest == IndexedList::npos) return text;
+    if (!substitute(earliest)) return std::nullopt;
     first_due = earliest + 1;
   }
+}
+
+// The variables a text names between two dollar signs, sorted, each once.
+std::vector<std::size_t> VariableStore::referenced_variables(std::string_view text) const {
+  std::vector<std::size_t> found;
+  std::string_view last_name;
+  std::size_t open = text.find('$');
+  while (open != std::string_view::npos) {
+    const std::size_t close = text.find('$', open + 1);
+    if (close == std::string_view::npos) break;
+    const std::string_view name = text.substr(open + 1, close - open - 1);
+    if (!name.empty() && name != last_name) {
+      last_name = name;
+      if (const std::size_t i = find(name); i != IndexedList::npos) found.push_back(i);
+    }
+    open = close;
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
 }
 
 std::string VariableStore::expand(std::string_view text) const {
   if (text.find('$') == std::string_view::npos) return std::string(text);
   auto guard = lock();
   std::string current(text);
+  std::vector<std::vector<std::size_t>> named_before;
+  if (irregular_names_ == 0) named_before.push_back(referenced_variables(current));
   for (int pass = 0; pass < kMaxExpandPasses; ++pass) {
-    std::string result = substitute_pass(current, false);
-    if (result.find('$') == std::string::npos || result == current) return result;
-    current = std::move(result);
+    std::optional<std::string> result = substitute_pass(current, false, kMaxExpandedLength);
+    if (!result) break;  // past the length bound: the last whole pass stands
+    if (result->find('$') == std::string::npos || *result == current) return std::move(*result);
+    // Names with a dollar sign in them (only a plug-in brings them) hide from
+    // the search for named variables; with them, only the bounds apply.
+    if (irregular_names_ == 0) {
+      std::vector<std::size_t> named = referenced_variables(*result);
+      if (std::find(named_before.begin(), named_before.end(), named) != named_before.end())
+        return std::move(*result);  // a circle: further passes would bring the same variables back
+      named_before.push_back(std::move(named));
+    }
+    current = std::move(*result);
   }
   return current;
 }
 
 std::string VariableStore::expand_quoted(std::string_view text) const {
   auto guard = lock();
-  std::string result = substitute_pass(text, true);
-  if (result.find('$') != std::string::npos && result != text) return expand(result);
-  return result;
+  std::optional<std::string> result = substitute_pass(text, true, kMaxExpandedLength);
+  if (!result) return std::string(text);
+  if (result->find('$') != std::string::npos && *result != text) return expand(*result);
+  return std::move(*result);
 }
 
 std::string VariableStore::reference_value(std::string_view text) const {

@@ -241,6 +241,27 @@ TEST(InterpreterTest, InternalFaultsReachTheUserAsAGeneralFailure) {
       << "the internal text goes to the trace for support staff";
 }
 
+TEST(InterpreterTest, ValuesThatReferToThemselvesDoNotHoldTheScriptUp) {
+  // From the command line alone, and from script lines: each text stops
+  // after the pass that brings the same variables back.
+  EngineRun run(script_package(R"(
+    Set Variable | SEEN | [$X$]
+    Set Variable | C | $C$-
+    Set Variable | D | $D$$D$
+    Set Variable | E | $C$$D$
+    Set Variable | F | $E$$F$
+    Set Variable | SEEN2 | [$F$]
+    mark z)"),
+                {{"B", "$B$-"}, {"A", "$A$$A$"}, {"X", "$B$$A$"}});
+  ASSERT_TRUE(run.run());
+  ASSERT_FALSE(run.outcome().failed) << run.outcome().error_report;
+  EXPECT_EQ(run.get("RUN"), "z");
+  EXPECT_EQ(run.get("SEEN"), "[$B$-$A$$A$]");
+  EXPECT_EQ(run.get("C"), "$C$-") << "an undefined reference stays as written";
+  EXPECT_EQ(run.get("E"), "$C$-$D$$D$");
+  EXPECT_LT(run.get("SEEN2").size(), 200u);
+}
+
 TEST(InterpreterTest, CommandLineValues) {
   constexpr const char* kScript = R"(
     Set Variable | SEEN | $X$
