@@ -19,7 +19,7 @@ namespace {
 // without dialogs keeps the window responsive.
 constexpr std::size_t kMessageInterval = 314;
 
-const std::string& command_at(const Engine& engine, std::size_t index) { return engine.package.command(index); }
+std::string_view command_at(const Engine& engine, std::size_t index) { return engine.package.command(index); }
 
 bool is_active(const Engine& engine, std::size_t index, std::string_view command) {
   return command_at(engine, index) == command && !is_inactive_line(engine, index);
@@ -60,7 +60,7 @@ std::optional<BranchStop> scan_block(const Engine& engine, std::size_t from, boo
   int level = 0;
   for (std::size_t i = from; i < engine.package.line_count(); ++i) {
     if (is_inactive_line(engine, i)) continue;
-    const std::string& command = command_at(engine, i);
+    const std::string_view command = command_at(engine, i);
     if (command == "If" || command == "Wizard Loop") {
       ++level;
     } else if (command == "End") {
@@ -127,7 +127,7 @@ std::optional<std::size_t> wizard_step(Engine& engine) {
   for (std::size_t i = current; forward ? i + 1 < count : i > 0;) {
     i = forward ? i + 1 : i - 1;
     if (is_inactive_line(engine, i)) continue;
-    const std::string& command = command_at(engine, i);
+    const std::string_view command = command_at(engine, i);
     if (command == "Display Dialog") {
       script.position = i + 1;
       return i;
@@ -160,7 +160,7 @@ std::optional<std::size_t> next_line(Engine& engine) {
 }
 
 void dispatch(Engine& engine, std::size_t index) {
-  const ScriptLine line{index, command_at(engine, index), engine.package.line_id(index)};
+  const ScriptLine line{index, std::string(command_at(engine, index)), std::string(engine.package.line_id(index))};
   if (engine.package.plugin_commands.contains(line.command)) {
     if (const CommandHandler& plugin = engine.commands.plugin_handler()) plugin(engine, line);
     return;

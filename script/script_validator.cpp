@@ -215,7 +215,7 @@ class Validator {
     std::ptrdiff_t depth = 0;
     for (std::size_t line = 0; line < package_.line_count(); ++line) {
       if (!active(line)) continue;
-      const std::string& command = package_.command(line);
+      const std::string_view command = package_.command(line);
       if (command == "If" || command == "Wizard Loop") {
         ++openings;
         ++depth;
@@ -260,7 +260,7 @@ class Validator {
     for (std::size_t index = 0; index < package_.line_count(); ++index) {
       result_.deferred_lines.emplace_back(kNotDeferred);
       if (!active(index)) continue;
-      const std::string& command = package_.command(index);
+      const std::string_view command = package_.command(index);
       const CommandFacts* facts = find_command_facts(command);
       if (facts == nullptr) continue;
 
@@ -287,7 +287,7 @@ class Validator {
     bool inside = false;
     for (std::size_t line = 0; line < package_.line_count(); ++line) {
       if (!active(line)) continue;
-      const std::string& command = package_.command(line);
+      const std::string_view command = package_.command(line);
       if (command == "End") {
         inside = false;
         continue;

@@ -5,12 +5,12 @@
 namespace qm {
 
 std::string SetupPackage::field(std::string_view id, std::size_t n) const {
-  for (const IndexedList& list : parameter_lists) {
-    const std::size_t at = list.find(id);
-    if (at == IndexedList::npos) continue;
+  for (const ParameterList& list : parameter_lists) {
+    const std::size_t at = list.find(id, line_ids);
+    if (at == ParameterList::npos) continue;
     // Records are not length-checked (each command reads only its own
     // fields), but nothing past the list's end is ever read.
-    return at + n < list.size() ? list[at + n] : std::string();
+    return at + n < list.size() ? std::string(list[at + n]) : std::string();
   }
   return {};
 }

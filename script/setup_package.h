@@ -2,16 +2,19 @@
 // The setup package in memory: the script (one entry per line in each of the
 // parallel line lists), the parameter records, and the product's tables.
 // Built once at start-up by read_package(); read-only afterwards, so it may be
-// consulted from any thread.
+// consulted from any thread. The large lists are views into the package text,
+// which the package keeps.
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "script/indexed_list.h"
+#include "script/parameter_list.h"
 
 namespace qm {
 
@@ -36,15 +39,19 @@ enum class HeaderLookup { kRequired, kTolerant };
 
 class SetupPackage {
  public:
+  SetupPackage() = default;
+  SetupPackage(SetupPackage&&) = default;
+  SetupPackage& operator=(SetupPackage&&) = default;
+
   // --- the script: lists parallel to one another, one entry per line
-  IndexedList commands;            // command name of each line
-  IndexedList line_ids;            // "{GUID}" of each line
-  IndexedList line_states;         // "C" = commented out
-  IndexedList line_media_folders;  // relative folder of the line's files, or empty
+  std::vector<std::string_view> commands;            // command name of each line
+  IndexedViews line_ids;                             // "{GUID}" of each line
+  std::vector<std::string_view> line_states;         // "C" = commented out
+  std::vector<std::string_view> line_media_folders;  // relative folder of the line's files, or empty
 
   // --- parameter records: identifier, field 1, field 2, ... The package brings
   // one list; the field accessor searches them all, in order.
-  std::vector<IndexedList> parameter_lists;
+  std::vector<ParameterList> parameter_lists;
 
   // --- single values
   std::string product_code;
@@ -64,8 +71,8 @@ class SetupPackage {
   std::vector<std::string> build_constants; // pairs: name, value
 
   std::size_t line_count() const { return commands.size(); }
-  const std::string& command(std::size_t line) const { return commands[line]; }
-  const std::string& line_id(std::size_t line) const { return line_ids[line]; }
+  std::string_view command(std::size_t line) const { return commands[line]; }
+  std::string_view line_id(std::size_t line) const { return line_ids[line]; }
   bool is_commented_out(std::size_t line) const { return line_states[line] == kCommentedOut; }
 
   // Field n of the record of the line with this identifier (0 = the
@@ -81,7 +88,11 @@ class SetupPackage {
   // Called once the tables are complete.
   void index_command_headers();
 
+  // The text the views of the lists point into; the package keeps it.
+  void keep_text(std::shared_ptr<const std::string> text) { text_ = std::move(text); }
+
  private:
+  std::shared_ptr<const std::string> text_;
   std::unordered_map<std::string, std::string> header_of_line_;  // decimal line index -> header
 };
 

@@ -72,7 +72,7 @@ void report_missing_library(Engine& engine) {
 // The library receives the whole variable store and gives back the store that
 // replaces it.
 void plugin_line_command(Engine& engine, const ScriptLine& line) {
-  const std::string& media_folder = engine.package.line_media_folders[line.index];
+  const std::string media_folder(engine.package.line_media_folders[line.index]);
   const std::string name = engine.field(line, 2);
   std::string path = library_path(engine, media_folder, name);
   if (!platform::file_exists(path) && !media_folder.empty()) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "script/build_constants.h"
 #include "script/package_reader.h"
 #include "script/script_error.h"
@@ -90,10 +93,10 @@ TEST(PackageReaderTest, FieldsSearchEveryParameterListInOrder) {
   PackageText text;
   const std::string id = text.add_line("Set Variable", {"A", "from the package"});
   SetupPackage package = parse_package(text.text());
-  package.parameter_lists.insert(package.parameter_lists.begin(), IndexedList({id, "A", "from the first list"}));
+  package.parameter_lists.insert(package.parameter_lists.begin(), ParameterList({id, "A", "from the first list"}));
   EXPECT_EQ(package.field(id, 2), "from the first list");
   const std::string other = PackageText::line_id(7);
-  package.parameter_lists.push_back(IndexedList({other, "seven"}));
+  package.parameter_lists.push_back(ParameterList({other, "seven"}));
   EXPECT_EQ(package.field(other, 1), "seven");
 }
 
@@ -163,6 +166,50 @@ TEST(PackageReaderTest, TrailingBytesAfterTheLastSectionAreIgnored) {
   EXPECT_EQ(with_signature.build_constants, plain.build_constants);
   EXPECT_EQ(with_signature.line_count(), plain.line_count());
   EXPECT_EQ(with_signature.field_of_line(0, 2), plain.field_of_line(0, 2));
+}
+
+// The engine reads its package out of its own file, where more data may
+// follow; the scanner tells where the package ends without reading further.
+TEST(PackageScannerTest, FindsTheEndOfThePackageAsTheBytesArrive) {
+  const std::string package = sample_package().text();
+  const std::string tail = std::string("\x30\x82\x05\x00\0\0more data after the package\r\n$\r\n", 40);
+  const std::string file = package + tail;
+
+  // Whole at once, or a few bytes at a time: the same end, and only then.
+  for (const std::size_t step : {file.size(), std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
+    PackageScanner scanner;
+    std::optional<std::size_t> end;
+    std::size_t arrived = 0;
+    while (!end && arrived < file.size()) {
+      arrived = std::min(file.size(), arrived + step);
+      end = scanner.scan(std::string_view(file).substr(0, arrived), false);
+      if (end) {
+        EXPECT_GE(arrived, package.size()) << "step " << step;
+      }
+    }
+    ASSERT_TRUE(end) << "step " << step;
+    EXPECT_EQ(*end, package.size()) << "step " << step;
+  }
+
+  // A package cut short never ends; its last line counts once nothing more
+  // can come.
+  const std::string without_last_line_end = package.substr(0, package.size() - 2);
+  EXPECT_FALSE(PackageScanner().scan(without_last_line_end, false));
+  EXPECT_EQ(PackageScanner().scan(without_last_line_end, true), without_last_line_end.size());
+  EXPECT_FALSE(PackageScanner().scan(package.substr(0, package.size() / 2), true));
+  EXPECT_FALSE(PackageScanner().scan("", true));
+}
+
+TEST(PackageReaderTest, AFieldEqualToALaterLinesIdentifierStartsItsRecord) {
+  // A record is found by the first entry equal to the identifier, wherever
+  // it stands, even inside the record of another line.
+  PackageText text;
+  const std::string second = PackageText::line_id(1);
+  const std::string first = text.add_line("Set Variable", {second, "inside the first record"});
+  text.add_line("Set Variable", {"B", "own record"});
+  const SetupPackage package = parse_package(text.text());
+  EXPECT_EQ(package.field(first, 1), second);
+  EXPECT_EQ(package.field(second, 1), "inside the first record");
 }
 
 TEST(PackageReaderTest, CommandHeaders) {

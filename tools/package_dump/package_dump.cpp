@@ -96,8 +96,8 @@ std::vector<std::size_t> field_counts(const qm::SetupPackage& package) {
   std::vector<std::optional<std::pair<std::size_t, std::size_t>>> record(package.line_count());  // list, position
   for (std::size_t line = 0; line < package.line_count(); ++line) {
     for (std::size_t l = 0; l < lists; ++l) {
-      const std::size_t at = package.parameter_lists[l].find(package.line_id(line));
-      if (at == qm::IndexedList::npos) continue;
+      const std::size_t at = package.parameter_lists[l].find(package.line_id(line), package.line_ids);
+      if (at == qm::ParameterList::npos) continue;
       starts[l].push_back(at);
       if (!record[line]) record[line] = std::make_pair(l, at);
     }
@@ -150,7 +150,7 @@ void print_package(const qm::platform::AppendedData& appended, const qm::SetupPa
   for (std::size_t line = 0; line < package.line_count(); ++line)
     if (!package.field_of_line(line, 0).empty()) ++records;
   std::size_t parameter_entries = 0;
-  for (const qm::IndexedList& list : package.parameter_lists) parameter_entries += list.size();
+  for (const qm::ParameterList& list : package.parameter_lists) parameter_entries += list.size();
 
   std::printf("\nLists:\n");
   std::printf("  script lines            %6zu\n", package.line_count());
@@ -173,16 +173,16 @@ void print_package(const qm::platform::AppendedData& appended, const qm::SetupPa
 
   std::printf("\nScript:\n");
   for (std::size_t line = 0; line < package.line_count(); ++line) {
-    std::string heading = package.command(line);
+    std::string heading(package.command(line));
     const std::string header = package.header(line, qm::HeaderLookup::kTolerant);
     if (!header.empty()) heading += "  [command header " + header + "]";
     if (package.is_commented_out(line)) heading += "  (commented out)";
     std::printf("  %4zu  %s\n", line + 1, heading.c_str());
-    const std::string& id = package.line_id(line);
+    const std::string_view id = package.line_id(line);
     for (std::size_t n = 1; n <= fields[line]; ++n)
       std::printf("          %zu: %s\n", n, quoted(package.field(id, n)).c_str());
     if (!package.line_media_folders[line].empty())
-      std::printf("          media folder: %s\n", package.line_media_folders[line].c_str());
+      std::printf("          media folder: %s\n", std::string(package.line_media_folders[line]).c_str());
   }
 
   print_pairs("Build constants", package.build_constants);

@@ -24,7 +24,7 @@ constexpr std::string_view kAction = "Set Variable Action";
 // Whether the "If" at this line enters its branch.
 bool holds(Engine& engine, std::size_t line) {
   engine.script = {};
-  if_command(engine, ScriptLine{line, "If", engine.package.line_id(line)});
+  if_command(engine, ScriptLine{line, "If", std::string(engine.package.line_id(line))});
   return engine.script.open_branches == 1 && engine.script.skip == SkipMode::kNone;
 }
 

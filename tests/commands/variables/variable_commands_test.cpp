@@ -26,7 +26,7 @@ class ExpressionCommandTest : public ::testing::Test {
     test::PackageText package;
     package.add_line("Evaluate Expression", {expression, result_variable});
     engine.package = parse_package(package.text());
-    evaluate_expression_command(engine, ScriptLine{0, "Evaluate Expression", engine.package.line_id(0)});
+    evaluate_expression_command(engine, ScriptLine{0, "Evaluate Expression", std::string(engine.package.line_id(0))});
     return engine.variables.get(result_variable);
   }
 
