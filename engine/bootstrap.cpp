@@ -17,6 +17,7 @@
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/module_image.h"
+#include "platform/private_temporary_file.h"
 #include "platform/shell_folders.h"
 #include "platform/system_library.h"
 #include "platform/unique_resource.h"
@@ -31,6 +32,12 @@ namespace {
 
 constexpr const char* kNoPackageMessage = "For internal use only";
 constexpr int kSupportFolderAttempts = 3;
+// How much of the appended data is read at a time while looking for the
+// package's end.
+constexpr std::size_t kPackagePiece = 1u << 20;
+// A package is a few megabytes; appended data that has not shown a package's
+// end by this size holds none, and what was read is reported as cut short.
+constexpr std::size_t kMaxPackageBytes = 128u << 20;
 
 // A start-up step that ends the setup with this exit code; the message (a
 // catalogue slot, or none) was shown already.
@@ -156,18 +163,33 @@ class Bootstrap {
     }
     trace("    </StubSize>");
     trace("    <StubData>");
-    const std::string copy = engine_.startup.temp_folder + "qvx.tmp";
-    platform::write_whole_file(copy, platform::read_file_range(appended.file_path, appended.offset, appended.size));
+    // Only the package is taken out of the engine file, however much other
+    // data follows it; the temporary copy is this run's alone.
+    platform::PrivateTemporaryFile copy =
+        platform::PrivateTemporaryFile::create(engine_.startup.temp_folder, "qvx", ".tmp");
+    copy.write(appended_package(appended));
     trace("    </StubData>");
     trace("    <GlobalLists>");
-    try {
-      engine_.package = read_package(copy);
-    } catch (...) {
-      DeleteFileA(copy.c_str());
-      throw;
-    }
-    DeleteFileA(copy.c_str());
+    engine_.package = parse_package(copy.read_all());
     trace("    </GlobalLists>");
+  }
+
+  // The package's bytes: read piece by piece until the package is complete
+  // (or the appended data ends, or passes any package's size: the package
+  // reader then reports what is missing).
+  static std::string appended_package(const platform::AppendedData& appended) {
+    std::string package;
+    PackageScanner scanner;
+    std::optional<std::size_t> end;
+    platform::read_file_pieces(appended.file_path, appended.offset, appended.size, kPackagePiece,
+                               [&](std::string_view piece) {
+                                 package += piece;
+                                 end = scanner.scan(package, false);
+                                 return !end && package.size() < kMaxPackageBytes;
+                               });
+    if (!end) end = scanner.scan(package, true);
+    if (end) package.resize(*end);
+    return package;
   }
 
   void create_support_folder() {

@@ -65,4 +65,21 @@ std::string read_file_range(const std::string& path, std::uint64_t offset, std::
   return bytes;
 }
 
+void read_file_pieces(const std::string& path, std::uint64_t offset, std::uint64_t size, std::size_t piece,
+                      const std::function<bool(std::string_view)>& take) {
+  UniqueHandle file = open_for_reading(path);
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) throw WindowsError("Unable to read " + path, GetLastError());
+  std::string buffer(piece, '\0');
+  while (size > 0) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(size, piece));
+    if (!ReadFile(file.get(), buffer.data(), want, &got, nullptr)) throw WindowsError("Unable to read " + path, GetLastError());
+    if (got == 0) return;  // the file is shorter than it was: what was there has been handed over
+    size -= got;
+    if (!take(std::string_view(buffer.data(), got))) return;
+  }
+}
+
 }  // namespace qm::platform

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace qm::platform {
 
@@ -24,5 +27,11 @@ AppendedData find_appended_data(HMODULE module);
 
 // Reads `size` bytes at `offset` of a file. Throws WindowsError on failure.
 std::string read_file_range(const std::string& path, std::uint64_t offset, std::uint64_t size);
+
+// Reads up to `size` bytes at `offset` of a file in pieces of at most
+// `piece` bytes, handing each to `take`, which answers whether to go on; so
+// that no more than a piece of it is ever held. Throws WindowsError.
+void read_file_pieces(const std::string& path, std::uint64_t offset, std::uint64_t size, std::size_t piece,
+                      const std::function<bool(std::string_view)>& take);
 
 }  // namespace qm::platform
