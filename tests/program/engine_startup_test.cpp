@@ -83,6 +83,29 @@ TEST(EngineStartupTest, ExitCodes) {
 }
 
 
+// A resource archive that would write outside the support folder, or names
+// that Windows cannot hold safely, is refused as a whole: exit code 15 and
+// nothing written anywhere.
+TEST(EngineStartupTest, HostileResourceArchivesAreRefused) {
+  const char* const archives[] = {
+      "climb.7z",       "climb_deep.7z", "climb_backslash.7z", "climb_mixed.7z",     "absolute.7z",
+      "absolute_backslash.7z", "drive.7z", "drive_relative.7z", "unc.7z",            "long_prefix.7z",
+      "device.7z",      "device_extension.7z", "stream.7z",     "trailing_dot.7z",    "dots.7z",
+  };
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::size_t support_folders_before = test::support_folders_in_temp();
+  for (const char* archive : archives) {
+    test::SetupFolder folder(package().text(), archive);
+    EXPECT_EQ(folder.run("/s"), kExitResourceArchiveDamaged) << archive;
+    for (const std::string& written :
+         {std::string(temp) + "evil.txt", folder.file("evil.txt"), std::string("C:\\qvx-absolute-evil.txt"),
+          std::string("C:\\qvx-drive-evil.txt"), std::string("C:\\qvx-long-evil.txt")})
+      EXPECT_EQ(GetFileAttributesA(written.c_str()), INVALID_FILE_ATTRIBUTES) << archive << " wrote " << written;
+    EXPECT_EQ(test::support_folders_in_temp(), support_folders_before) << archive;
+  }
+}
+
 TEST(EngineStartupTest, StartUpFailuresAreShownUnlessSilent) {
   const struct {
     std::string appended;
