@@ -36,7 +36,13 @@
 extern "C" {
 #endif
 
+#if defined(_WIN32)
 #define QVX_CALL __stdcall
+#else
+/* The library's reading core is also built natively (fuzzing); there the
+   calling convention has no meaning. */
+#define QVX_CALL
+#endif
 
 /* ---- Error codes (GetLastArchiveError) ------------------------------- */
 
@@ -203,10 +209,12 @@ int32_t QVX_CALL GetLastArchiveError(int32_t reserved);
 }
 #endif
 
+#if defined(_WIN32) && !defined(_WIN64)
 #if defined(__cplusplus)
 static_assert(sizeof(QvxEntry) == 48, "QvxEntry is a 48-byte record");
 #elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 _Static_assert(sizeof(QvxEntry) == 48, "QvxEntry is a 48-byte record");
+#endif
 #endif
 
 #endif /* QVX_ARCHIVE_H */
