@@ -40,44 +40,50 @@ bool is_folder(DWORD attributes) {
 bool Directories::ensure(const std::wstring& folder) {
   if (known_.count(folder) != 0) return false;
   std::wstring path = folder;
-  const std::size_t floor = root_length(path);
 
-  // Up from the folder to the deepest one that is there; the ends of the
-  // ones missing on the way, deepest first.
-  std::vector<std::size_t> missing;
-  for (std::size_t end = path.size(); end > floor;) {
-    if (known_.count(std::wstring_view(path.data(), end)) != 0) break;
-    const DWORD attributes = attributes_of(path, end);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-      if (!is_folder(attributes)) fail(QVX_ERROR_WRITE, "a file stands where a folder goes");
+  // Down from the deepest folder known to be there (the destination, once
+  // it was made; else the root): each level is made, or found there. A path
+  // is never walked up with calls for folders that are not there: Windows
+  // (and Wine more so) answer those slowly for deep paths.
+  std::size_t start = root_length(path);
+  if (start >= path.size()) {
+    // A root: nothing to make.
+    if (!is_folder(GetFileAttributesW(path.c_str()))) fail(QVX_ERROR_WRITE, "the destination cannot be found");
+    known_.insert(folder);
+    return true;
+  }
+  for (std::size_t end = path.rfind(L'\\'); end != std::wstring::npos && end >= start; end = path.rfind(L'\\', end - 1)) {
+    if (known_.count(std::wstring_view(path.data(), end)) != 0) {
+      start = end + 1;
       break;
     }
-    missing.push_back(end);
-    const std::size_t separator = path.rfind(L'\\', end - 1);
-    if (separator == std::wstring::npos || separator < floor) break;
-    end = separator;
+    if (end == 0) break;
   }
-
-  // Down again, making each.
-  if (!missing.empty()) paths_.push_back(folder);
-  for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
+  bool existed = true;
+  bool recorded = false;
+  for (std::size_t end = path.find(L'\\', start);; end = path.find(L'\\', end + 1)) {
+    if (end == std::wstring::npos) end = path.size();
     BOOL made = FALSE;
-    DWORD error = 0;
     {
-      const Cut cut(path, *end);
+      const Cut cut(path, end);
       made = CreateDirectoryW(cut.c_str(), nullptr);
-      if (!made) error = GetLastError();
     }
     if (made) {
-      made_.push_back(Made{paths_.size() - 1, *end});
-    } else if (error != ERROR_ALREADY_EXISTS || !is_folder(attributes_of(path, *end))) {
-      // Made by someone else meanwhile is fine; anything else is not.
-      fail(QVX_ERROR_WRITE, error == ERROR_ALREADY_EXISTS ? "a file stands where a folder goes"
-                                                          : "a folder cannot be created");
+      if (!recorded) paths_.push_back(folder);
+      recorded = true;
+      made_.push_back(Made{paths_.size() - 1, end});
+    } else {
+      // There already (or made by someone else meanwhile), whatever the
+      // error says: a folder above the destination may refuse any change.
+      const DWORD attributes = attributes_of(path, end);
+      if (attributes == INVALID_FILE_ATTRIBUTES) fail(QVX_ERROR_WRITE, "a folder cannot be created");
+      if (!is_folder(attributes)) fail(QVX_ERROR_WRITE, "a file stands where a folder goes");
     }
+    existed = !made;
+    if (end == path.size()) break;
   }
   known_.insert(folder);
-  return missing.empty();
+  return existed;
 }
 
 void Directories::open_scope() { scopes_.push_back(Scope{made_.size(), paths_.size()}); }

@@ -109,15 +109,13 @@ class Extraction final : public EntrySink {
     directories_.open_scope();
     in_entry_ = true;
     ensure_folder(folder_of(path));
-    const DWORD present = GetFileAttributesW(path.c_str());
-    bool replace = false;
-    if (present != INVALID_FILE_ATTRIBUTES) {
-      if ((present & FILE_ATTRIBUTE_DIRECTORY) != 0) fail(QVX_ERROR_WRITE, "a folder stands where a file goes");
-      // Kept: the data is still decoded and checked, but not written.
-      if (!may_replace(entry, path)) return;
-      replace = true;
-    }
-    out_.emplace(path, replace);
+    // Existing files that are kept anyway are not written at all; the data
+    // is still decoded and checked. Otherwise whether a file is in the way
+    // shows when the new one is put in place (one call less per file).
+    if ((request_.keep_existing || keep_all_) && is_in_the_way(path)) return;
+    const DWORD attributes =
+        archive_.has_attributes(entry) ? archive_.attributes(entry) & kRestoredAttributes : DWORD{0};
+    out_.emplace(path, attributes);
   }
 
   void write(std::span<const std::uint8_t> data) override {
@@ -131,10 +129,13 @@ class Extraction final : public EntrySink {
       std::optional<FILETIME> written;
       if (archive_.has_ctime(entry)) created = file_time(archive_.ctime(entry));
       if (archive_.has_mtime(entry)) written = file_time(archive_.mtime(entry));
-      const DWORD attributes =
-          archive_.has_attributes(entry) ? archive_.attributes(entry) & kRestoredAttributes : DWORD{0};
-      out_->complete(created, written, attributes);
-      out_.reset();
+      out_->close(created, written);
+      const std::wstring& path = targets_[entry];
+      if (!out_->place()) {
+        if (!is_in_the_way(path)) fail(QVX_ERROR_WRITE, "an output file cannot be put in place");
+        if (may_replace(entry, path)) out_->replace();
+      }
+      out_.reset();  // not placed: the file there is kept, the new one goes
     }
     directories_.keep_scope();
     in_entry_ = false;
@@ -217,6 +218,14 @@ class Extraction final : public EntrySink {
         request_.file_callback(listed_[entry].c_str(), caller_path(targets_[entry]).c_str()) == 0) {
       fail(QVX_ERROR_STOPPED, "the file callback asked to stop");
     }
+  }
+
+  // Whether a file is at `path`; a folder there fails the extraction.
+  static bool is_in_the_way(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) fail(QVX_ERROR_WRITE, "a folder stands where a file goes");
+    return true;
   }
 
   // Whether to replace the file at `path`.

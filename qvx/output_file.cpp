@@ -52,15 +52,18 @@ void remove_file(const std::wstring& path) {
 
 }  // namespace
 
-OutputFile::OutputFile(std::wstring target, bool replace) : target_(std::move(target)), replace_(replace) {
+OutputFile::OutputFile(std::wstring target, DWORD attributes) : target_(std::move(target)) {
   static std::atomic<std::uint32_t> counter{0};
   const std::wstring folder = folder_of(target_);
   // Share nothing, not even deletion: a file being written is safe from the
-  // clean-up of a concurrent extraction.
+  // clean-up of a concurrent extraction. The attributes come now (a handle
+  // open for writing writes a read-only file too), not as one more call on
+  // the final file.
+  const DWORD flags = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
   for (int attempt = 0; attempt < 64; ++attempt) {
     std::wstring path = folder + L"\\" + std::wstring(kPrefix) + hex(GetCurrentProcessId()) + L"-" + hex(counter++) +
                         std::wstring(kSuffix);
-    handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, flags, nullptr);
     if (handle_ != INVALID_HANDLE_VALUE) {
       temporary_ = std::move(path);
       return;
@@ -73,7 +76,7 @@ OutputFile::OutputFile(std::wstring target, bool replace) : target_(std::move(ta
 
 OutputFile::~OutputFile() {
   if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  if (!done_) remove_file(temporary_);
+  if (!placed_) remove_file(temporary_);
 }
 
 void OutputFile::write(const std::uint8_t* data, std::size_t size) {
@@ -88,8 +91,7 @@ void OutputFile::write(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-void OutputFile::complete(const std::optional<FILETIME>& created, const std::optional<FILETIME>& written,
-                          DWORD attributes) {
+void OutputFile::close(const std::optional<FILETIME>& created, const std::optional<FILETIME>& written) {
   if ((created || written) &&
       !SetFileTime(handle_, created ? &*created : nullptr, nullptr, written ? &*written : nullptr)) {
     fail(QVX_ERROR_WRITE, "the time of an output file cannot be set");
@@ -97,26 +99,32 @@ void OutputFile::complete(const std::optional<FILETIME>& created, const std::opt
   const BOOL closed = CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
   if (!closed) fail(QVX_ERROR_WRITE, "an output file cannot be completed");
+}
 
-  DWORD existing = INVALID_FILE_ATTRIBUTES;
-  if (replace_) {
-    // A read-only file cannot be replaced: its attribute comes back if the
-    // replacement fails.
-    existing = GetFileAttributesW(target_.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
-      SetFileAttributesW(target_.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    }
+bool OutputFile::place() {
+  // Never over anything: whatever is there is the caller's to decide about.
+  if (MoveFileExW(temporary_.c_str(), target_.c_str(), 0)) {
+    placed_ = true;
+    return true;
   }
-  // Without replacing, a file that appeared under the name meanwhile is not
-  // overwritten: the move fails.
-  if (!MoveFileExW(temporary_.c_str(), target_.c_str(), replace_ ? MOVEFILE_REPLACE_EXISTING : 0)) {
+  const DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+  if (error == ERROR_ACCESS_DENIED && GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  fail(QVX_ERROR_WRITE, "an output file cannot be put in place");
+}
+
+void OutputFile::replace() {
+  // A read-only file cannot be replaced: its attribute comes back if the
+  // replacement fails.
+  const DWORD existing = GetFileAttributesW(target_.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesW(target_.c_str(), existing & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  }
+  if (!MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     if (existing != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target_.c_str(), existing);
     fail(QVX_ERROR_WRITE, "an output file cannot be put in place");
   }
-  done_ = true;
-  if (attributes != 0 && !SetFileAttributesW(target_.c_str(), attributes)) {
-    fail(QVX_ERROR_WRITE, "the attributes of an output file cannot be set");
-  }
+  placed_ = true;
 }
 
 bool is_temporary_name(std::wstring_view name) {

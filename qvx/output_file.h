@@ -17,25 +17,30 @@ namespace qvx {
 
 class OutputFile {
  public:
-  // Starts the temporary file for `target`. `replace`: a file of that name
-  // is there and is to be replaced. Throws QVX_ERROR_WRITE.
-  OutputFile(std::wstring target, bool replace);
+  // Starts the temporary file for `target`, with `attributes` (0: none).
+  // Throws QVX_ERROR_WRITE.
+  OutputFile(std::wstring target, DWORD attributes);
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
   void write(const std::uint8_t* data, std::size_t size);
 
-  // Sets the times, closes the file and puts it in the place of the target
-  // with `attributes` (0: none to set).
-  void complete(const std::optional<FILETIME>& created, const std::optional<FILETIME>& written, DWORD attributes);
+  // Sets the times and closes the file; then place() or replace() puts it
+  // under the target's name.
+  void close(const std::optional<FILETIME>& created, const std::optional<FILETIME>& written);
+  // Answers false, and changes nothing, when something of that name is
+  // there already. Throws QVX_ERROR_WRITE.
+  bool place();
+  // Puts the file in the place of the file there (even a read-only one).
+  // Throws QVX_ERROR_WRITE, and the file there stays as it was.
+  void replace();
 
  private:
   std::wstring target_;
   std::wstring temporary_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  bool replace_;
-  bool done_ = false;
+  bool placed_ = false;
 };
 
 // The length of the temporary file names, for path length checks.

@@ -32,6 +32,20 @@ std::size_t dictionary_buffer_size(std::uint64_t dictionary, std::uint64_t outpu
   return static_cast<std::size_t>(size);
 }
 
+// The input of a C decoder: never a null pointer, not even for no bytes
+// (the decoders compute src + size, which C leaves undefined for null).
+const Byte* input_bytes(std::span<const std::uint8_t> in) {
+  static const Byte nothing = 0;
+  return in.empty() ? &nothing : in.data();
+}
+
+// A 32-bit value of coder properties, which lie at any address (7-Zip's
+// GetUi32 reads them unaligned, which C leaves undefined).
+std::uint32_t little_endian_32(const std::uint8_t* bytes) {
+  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+         std::uint32_t{bytes[3]} << 24;
+}
+
 // The LZMA decoder's probability tables: a base and one table of literals
 // per literal context (lc + lp bits).
 std::uint64_t lzma_probs_size(unsigned lc, unsigned lp) {
@@ -149,7 +163,7 @@ class LzmaStream final : public Stream {
     const std::span<const std::uint8_t> in = input_.look();
     SizeT used = in.size();
     const SizeT before = decoder_.dicPos;
-    const SRes result = LzmaDec_DecodeToDic(&decoder_, limit, in.data(), &used, mode, &status_);
+    const SRes result = LzmaDec_DecodeToDic(&decoder_, limit, input_bytes(in), &used, mode, &status_);
     input_.skip(used);
     if (result != SZ_OK) data_error("invalid LZMA data");
     return used != 0 || decoder_.dicPos != before;
@@ -213,7 +227,7 @@ class Lzma2Stream final : public Stream {
     const std::span<const std::uint8_t> in = input_.look();
     SizeT used = in.size();
     const SizeT before = decoder_.decoder.dicPos;
-    const SRes result = Lzma2Dec_DecodeToDic(&decoder_, limit, in.data(), &used, mode, &status_);
+    const SRes result = Lzma2Dec_DecodeToDic(&decoder_, limit, input_bytes(in), &used, mode, &status_);
     input_.skip(used);
     if (result != SZ_OK) data_error("invalid LZMA2 data");
     return used != 0 || decoder_.decoder.dicPos != before;
@@ -234,7 +248,7 @@ class PpmdStream final : public Stream {
       : Stream(size), input_(input), buffer_(allocate(kStep, budget)) {
     if (props.size() != 5) unsupported("PPMd properties malformed");
     const unsigned order = props[0];
-    const std::uint32_t memory = GetUi32(props.data() + 1);
+    const std::uint32_t memory = little_endian_32(props.data() + 1);
     if (order < PPMD7_MIN_ORDER || order > PPMD7_MAX_ORDER || memory < PPMD7_MIN_MEM_SIZE ||
         memory > PPMD7_MAX_MEM_SIZE) {
       unsupported("PPMd properties not supported");
@@ -430,7 +444,7 @@ class FilterStream final : public Stream {
 std::uint32_t branch_start(std::span<const std::uint8_t> props, std::uint32_t alignment) {
   if (props.empty()) return 0;
   if (props.size() != 4) unsupported("filter properties malformed");
-  const std::uint32_t pc = GetUi32(props.data());
+  const std::uint32_t pc = little_endian_32(props.data());
   if ((pc & (alignment - 1)) != 0) unsupported("filter start offset not aligned");
   return pc;
 }
