@@ -1,6 +1,8 @@
 #include "qvx/archive.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -15,10 +17,11 @@ void* alloc_memory(ISzAllocPtr, size_t size) { return size == 0 ? nullptr : std:
 void free_memory(ISzAllocPtr, void* address) { std::free(address); }
 
 // What SzAr_DecodeFolder needs while SzArEx_Open decodes a packed header:
-// the keys, and the failure behind an error code it returns. It travels with
-// the input stream that SzArEx_Open hands on.
+// the keys, the memory limit, and the failure behind an error code it
+// returns. It travels with the input stream that SzArEx_Open hands on.
 struct HeaderDecoding {
   Keys* keys = nullptr;
+  std::uint64_t memory_limit = 0;
   std::optional<Failure> failure;
 };
 
@@ -54,13 +57,13 @@ void init_tables() {
   });
 }
 
-// The archive file seen by 7-Zip's parser: an ISeekInStream with its own
+// The archive seen by 7-Zip's parser: an ISeekInStream with its own
 // position, behind 7-Zip's look-ahead buffer.
 namespace {
 
 struct SeekStream {
   ISeekInStream vt;
-  const ArchiveFile* file;
+  const Source* source;
   std::uint64_t position;
   HeaderDecoding* decoding;
 };
@@ -72,7 +75,7 @@ SeekStream* seek_stream(ISeekInStreamPtr pointer) {
 SRes seek_read(ISeekInStreamPtr pointer, void* buffer, size_t* size) {
   SeekStream* s = seek_stream(pointer);
   try {
-    const std::size_t got = s->file->read_at(s->position, buffer, *size);
+    const std::size_t got = s->source->read_at(s->position, buffer, *size);
     s->position += got;
     *size = got;
     return SZ_OK;
@@ -87,7 +90,9 @@ SRes seek_move(ISeekInStreamPtr pointer, Int64* position, ESzSeek origin) {
   SeekStream* s = seek_stream(pointer);
   std::int64_t base = 0;
   if (origin == SZ_SEEK_CUR) base = static_cast<std::int64_t>(s->position);
-  if (origin == SZ_SEEK_END) base = static_cast<std::int64_t>(s->file->size());
+  if (origin == SZ_SEEK_END) base = static_cast<std::int64_t>(s->source->size());
+  // A hostile header can ask for any offset: no overflow, no negative place.
+  if (*position > 0 && base > INT64_MAX - *position) return SZ_ERROR_PARAM;
   const std::int64_t target = base + *position;
   if (target < 0) return SZ_ERROR_PARAM;
   s->position = static_cast<std::uint64_t>(target);
@@ -108,10 +113,10 @@ struct Archive::Input {
   CLookToRead2 look{};
   std::vector<Byte> buffer = std::vector<Byte>(std::size_t{1} << 16);
 
-  explicit Input(const ArchiveFile& file) {
+  explicit Input(const Source& source) {
     seek.vt.Read = &seek_read;
     seek.vt.Seek = &seek_move;
-    seek.file = &file;
+    seek.source = &source;
     LookToRead2_CreateVTable(&look, False);
     look.realStream = &seek.vt;
     look.buf = buffer.data();
@@ -124,18 +129,54 @@ struct Archive::Input {
   }
 };
 
-Archive::Archive(const std::wstring& path, Keys& keys) {
+// The memory of 7-Zip's header parser, counted against the limit: each block
+// carries its size in front, so that what is freed is given back.
+struct Archive::Allocator {
+  ISzAlloc vt{};
+  std::uint64_t left = 0;
+
+  static constexpr std::size_t kHeader = 16;  // keeps the alignment malloc gives
+
+  static Allocator& of(ISzAllocPtr pointer) {
+    return *const_cast<Allocator*>(reinterpret_cast<const Allocator*>(pointer));
+  }
+  static void* allocate(ISzAllocPtr pointer, size_t size) {
+    Allocator& self = of(pointer);
+    if (size == 0 || size > self.left || size > SIZE_MAX - kHeader) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+    if (block == nullptr) return nullptr;
+    self.left -= size;
+    std::memcpy(block, &size, sizeof size);
+    return block + kHeader;
+  }
+  static void release(ISzAllocPtr pointer, void* address) {
+    if (address == nullptr) return;
+    auto* block = static_cast<unsigned char*>(address) - kHeader;
+    size_t size = 0;
+    std::memcpy(&size, block, sizeof size);
+    of(pointer).left += size;
+    std::free(block);
+  }
+
+  explicit Allocator(std::uint64_t limit) : left(limit) {
+    vt.Alloc = &allocate;
+    vt.Free = &release;
+  }
+};
+
+Archive::Archive(const Source& source, Keys& keys, const Limits& limits) : source_(source), limits_(limits) {
   init_tables();
-  file_ = std::make_unique<ArchiveFile>(path);
-  input_ = std::make_unique<Input>(*file_);
+  input_ = std::make_unique<Input>(source_);
+  allocator_ = std::make_unique<Allocator>(limits_.memory);
   for (;;) {
     HeaderDecoding decoding;
     decoding.keys = &keys;
+    decoding.memory_limit = limits_.memory;
     keys.reset_used();
     input_->rewind();
     input_->seek.decoding = &decoding;
     SzArEx_Init(&db_);
-    const SRes result = SzArEx_Open(&db_, &input_->look.vt, &g_alloc, &g_alloc);
+    const SRes result = SzArEx_Open(&db_, &input_->look.vt, &allocator_->vt, &allocator_->vt);
     input_->seek.decoding = nullptr;
     if (result == SZ_OK) break;
 
@@ -165,16 +206,16 @@ Archive::Archive(const std::wstring& path, Keys& keys) {
 }
 
 Archive::~Archive() {
-  if (open_) SzArEx_Free(&db_, &g_alloc);
+  if (open_) SzArEx_Free(&db_, &allocator_->vt);
 }
 
-std::wstring Archive::name(std::uint32_t entry) const {
+std::u16string Archive::name(std::uint32_t entry) const {
   if (db_.FileNameOffsets == nullptr) return {};
   const std::size_t length = SzArEx_GetFileNameUtf16(&db_, entry, nullptr);
   std::vector<UInt16> utf16(length + 1);
   SzArEx_GetFileNameUtf16(&db_, entry, utf16.data());
-  std::wstring result(utf16.begin(), utf16.begin() + static_cast<std::ptrdiff_t>(length));
-  while (!result.empty() && result.back() == L'\0') result.pop_back();
+  std::u16string result(utf16.begin(), utf16.begin() + static_cast<std::ptrdiff_t>(length));
+  while (!result.empty() && result.back() == u'\0') result.pop_back();
   return result;
 }
 
@@ -218,7 +259,7 @@ extern "C" SRes SzAr_DecodeFolder(const CSzAr* p, UInt32 folderIndex, ILookInStr
   try {
     const FolderLayout layout = read_folder(*p, folderIndex, startPos);
     if (layout.output_size != outSize) data_error("header size mismatch");
-    FolderDecoder decoder(*input.file, layout, decoding->keys);
+    FolderDecoder decoder(*input.source, layout, decoding->keys, decoding->memory_limit);
     Stream& output = decoder.output();
     if (read_some(output, outBuffer, outSize) != outSize) data_error("header data ends early");
     finish_input(output);

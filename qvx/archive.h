@@ -1,16 +1,18 @@
 #pragma once
-// An open 7z archive: its file and its header, read with 7-Zip's parser
-// (7zArcIn.c). Encrypted headers are decrypted with the passwords given;
-// a password that decodes to garbage is dropped for the next one.
+// An open 7z archive: its header, read with 7-Zip's parser (7zArcIn.c) from
+// the archive's bytes (a file or memory). Encrypted headers are decrypted
+// with the passwords given; a password that decodes to garbage is dropped for
+// the next one. Nothing here touches the file system.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "qvx/archive_file.h"
 #include "qvx/folder.h"
 #include "qvx/keys.h"
+#include "qvx/limits.h"
 #include "qvx/sevenzip.h"
+#include "qvx/source.h"
 
 namespace qvx {
 
@@ -18,17 +20,20 @@ constexpr std::uint32_t kNoFolder = 0xFFFFFFFF;
 
 class Archive {
  public:
-  Archive(const std::wstring& path, Keys& keys);
+  // `source` must outlive the archive. Throws a Failure when the header
+  // cannot be read.
+  Archive(const Source& source, Keys& keys, const Limits& limits);
   ~Archive();
   Archive(const Archive&) = delete;
   Archive& operator=(const Archive&) = delete;
 
-  const ArchiveFile& file() const { return *file_; }
+  const Source& source() const { return source_; }
+  const Limits& limits() const { return limits_; }
   const CSzArEx& db() const { return db_; }
 
   std::uint32_t count() const { return db_.NumFiles; }
   // The entry name as stored (UTF-16; "/" or "\" between folders).
-  std::wstring name(std::uint32_t entry) const;
+  std::u16string name(std::uint32_t entry) const;
   bool is_directory(std::uint32_t entry) const { return SzArEx_IsDir(&db_, entry); }
   std::uint64_t size(std::uint32_t entry) const { return SzArEx_GetFileSize(&db_, entry); }
   // The folder (block) holding the entry's data, or kNoFolder.
@@ -52,9 +57,12 @@ class Archive {
 
  private:
   struct Input;
+  struct Allocator;
 
-  std::unique_ptr<ArchiveFile> file_;
+  const Source& source_;
+  Limits limits_;
   std::unique_ptr<Input> input_;
+  std::unique_ptr<Allocator> allocator_;
   CSzArEx db_{};
   bool open_ = false;
 };

@@ -1,6 +1,5 @@
 #pragma once
-// The archive file, read at explicit offsets so that several streams of one
-// block (BCJ2 has four) can be read side by side.
+// The archive file as the source of an archive's bytes.
 
 #include <windows.h>
 
@@ -8,22 +7,19 @@
 #include <cstdint>
 #include <string>
 
+#include "qvx/source.h"
+
 namespace qvx {
 
-class ArchiveFile {
+class ArchiveFile final : public Source {
  public:
   // Throws QVX_ERROR_NOT_FOUND when there is no such file, QVX_ERROR_READ
   // when it exists but cannot be opened.
   explicit ArchiveFile(const std::wstring& path);
-  ~ArchiveFile();
-  ArchiveFile(const ArchiveFile&) = delete;
-  ArchiveFile& operator=(const ArchiveFile&) = delete;
+  ~ArchiveFile() override;
 
-  std::uint64_t size() const { return size_; }
-
-  // Reads up to `count` bytes at `offset`; fewer only at the end of the file.
-  // Throws QVX_ERROR_READ on an I/O error.
-  std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) const;
+  std::uint64_t size() const override { return size_; }
+  std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) const override;
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;

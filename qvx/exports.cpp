@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "qvx/archive.h"
+#include "qvx/archive_file.h"
 #include "qvx/extract.h"
 #include "qvx/failure.h"
 #include "qvx/keys.h"
+#include "qvx/password_callback.h"
 #include "qvx/paths.h"
 #include "qvx/qvx_archive.h"
 #include "qvx/text.h"
@@ -113,9 +115,11 @@ QvxListHandle QVX_CALL OpenListArchive(const char* archive_path, int32_t, QvxPas
     }
     std::unique_ptr<QvxListing> listing;
     {
-      qvx::Passwords passwords(password, password_callback);
-      qvx::Keys keys(passwords);
-      const qvx::Archive archive(qvx::ansi_to_wide(archive_path), keys);
+      qvx::Passwords passwords(qvx::password_text(password), qvx::ask_with(password_callback));
+      const qvx::Limits limits;
+      qvx::Keys keys(passwords, limits.key_cycles_power);
+      const qvx::ArchiveFile file(qvx::ansi_to_wide(archive_path));
+      const qvx::Archive archive(file, keys, limits);
       listing = list(archive);
     }
     {

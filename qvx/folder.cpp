@@ -1,6 +1,7 @@
 #include "qvx/folder.h"
 
 #include "qvx/failure.h"
+#include "qvx/wipe.h"
 
 namespace qvx {
 
@@ -163,15 +164,15 @@ FolderLayout read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64
   return layout;
 }
 
-FolderDecoder::FolderDecoder(const ArchiveFile& file, const FolderLayout& layout, Keys* keys)
-    : file_(file), layout_(layout), keys_(keys), built_(layout.coders.size(), false) {
+FolderDecoder::FolderDecoder(const Source& source, const FolderLayout& layout, Keys* keys, std::uint64_t memory_limit)
+    : source_(source), layout_(layout), keys_(keys), budget_(memory_limit), built_(layout.coders.size(), false) {
   output_ = &build_coder(layout.main_coder, 0);
 }
 
 Stream& FolderDecoder::build_input(std::uint32_t input, unsigned depth) {
   if (layout_.packed_by[input] >= 0) {
     const auto p = static_cast<std::size_t>(layout_.packed_by[input]);
-    streams_.push_back(make_pack_stream(file_, layout_.pack_offsets[p], layout_.pack_sizes[p], kPackBuffer));
+    streams_.push_back(make_pack_stream(source_, layout_.pack_offsets[p], layout_.pack_sizes[p], kPackBuffer, budget_));
     return *streams_.back();
   }
   return build_coder(static_cast<std::uint32_t>(layout_.bound_to[input]), depth + 1);
@@ -188,7 +189,7 @@ Stream& FolderDecoder::build_coder(std::uint32_t index, unsigned depth) {
     if (coder.inputs != 4) unsupported("BCJ2 needs four streams");
     Stream* in[4];
     for (std::uint32_t i = 0; i < 4; ++i) in[i] = &build_input(coder.first_input + i, depth);
-    streams_.push_back(make_bcj2(*in[0], *in[1], *in[2], *in[3], size));
+    streams_.push_back(make_bcj2(*in[0], *in[1], *in[2], *in[3], size, budget_));
     return *streams_.back();
   }
   if (coder.inputs != 1) unsupported("coder with an unexpected number of streams");
@@ -198,25 +199,30 @@ Stream& FolderDecoder::build_coder(std::uint32_t index, unsigned depth) {
       streams_.push_back(make_copy(input, size));
       break;
     case kLzma:
-      streams_.push_back(make_lzma(input, props, size));
+      streams_.push_back(make_lzma(input, props, size, budget_));
       break;
     case kLzma2:
-      streams_.push_back(make_lzma2(input, props, size));
+      streams_.push_back(make_lzma2(input, props, size, budget_));
       break;
     case kPpmd:
-      streams_.push_back(make_ppmd(input, props, size));
+      streams_.push_back(make_ppmd(input, props, size, budget_));
       break;
     case kAes: {
       if (keys_ == nullptr) unsupported("encrypted data where none is expected");
       const AesProperties properties = parse_aes_properties(props);
       AesKey key = keys_->key_for(properties);
-      streams_.push_back(make_aes(input, properties, key, size));
-      SecureZeroMemory(key.data(), key.size());
+      try {
+        streams_.push_back(make_aes(input, properties, key, size, budget_));
+      } catch (...) {
+        wipe(key.data(), key.size());
+        throw;
+      }
+      wipe(key.data(), key.size());
       break;
     }
     default:
       if (!is_filter_method(coder.method)) unsupported("compression method not supported");
-      streams_.push_back(make_filter(input, coder.method, props, size));
+      streams_.push_back(make_filter(input, coder.method, props, size, budget_));
       break;
   }
   return *streams_.back();

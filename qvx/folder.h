@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "qvx/archive_file.h"
 #include "qvx/keys.h"
 #include "qvx/sevenzip.h"
+#include "qvx/source.h"
 #include "qvx/streams.h"
 
 namespace qvx {
@@ -45,8 +45,9 @@ FolderLayout read_folder(const CSzAr& archive, std::uint32_t folder, std::uint64
 class FolderDecoder {
  public:
   // `layout` must outlive the decoder; `keys` may be null when the folder is
-  // known not to be encrypted.
-  FolderDecoder(const ArchiveFile& file, const FolderLayout& layout, Keys* keys);
+  // known not to be encrypted. The decoders take at most `memory_limit`
+  // bytes together (QVX_ERROR_MEMORY otherwise).
+  FolderDecoder(const Source& source, const FolderLayout& layout, Keys* keys, std::uint64_t memory_limit);
 
   // The block's data, layout.output_size bytes.
   Stream& output() { return *output_; }
@@ -55,9 +56,10 @@ class FolderDecoder {
   Stream& build_coder(std::uint32_t coder, unsigned depth);
   Stream& build_input(std::uint32_t input, unsigned depth);
 
-  const ArchiveFile& file_;
+  const Source& source_;
   const FolderLayout& layout_;
   Keys* keys_;
+  MemoryBudget budget_;
   std::vector<std::unique_ptr<Stream>> streams_;
   std::vector<bool> built_;
   Stream* output_ = nullptr;

@@ -1,47 +1,59 @@
 #include "qvx/keys.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "qvx/failure.h"
 #include "qvx/sevenzip.h"
-#include "qvx/text.h"
+#include "qvx/wipe.h"
 
 namespace qvx {
 
 namespace {
 
-constexpr int kMaxCallbackAsks = 8;
+constexpr int kMaxAsks = 8;
 constexpr unsigned kMaxCyclesPower = 24;  // the most 7-Zip itself accepts
 constexpr unsigned kNoHashing = 0x3F;
+constexpr std::size_t kCachedKeys = 16;
 
-void wipe(std::wstring& text) {
-  if (!text.empty()) SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+void wipe(std::u16string& text) {
+  if (!text.empty()) qvx::wipe(text.data(), text.size() * sizeof(char16_t));
   text.clear();
 }
 
-AesKey derive_key(const std::wstring& password, const AesProperties& properties) {
+// The password as 7-Zip hashes it: UTF-16, low byte first.
+std::vector<std::uint8_t> utf16le(const std::u16string& password) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(password.size() * 2);
+  for (char16_t c : password) {
+    bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return bytes;
+}
+
+AesKey derive_key(const std::u16string& password, const AesProperties& properties) {
   AesKey key{};
-  const auto* password_bytes = reinterpret_cast<const std::uint8_t*>(password.data());
-  const std::size_t password_size = password.size() * sizeof(wchar_t);  // UTF-16LE
+  std::vector<std::uint8_t> password_bytes = utf16le(password);
   if (properties.cycles_power == kNoHashing) {
     std::size_t at = 0;
     for (std::uint8_t b : properties.salt) key[at++] = b;
-    for (std::size_t i = 0; i < password_size && at < key.size(); ++i) key[at++] = password_bytes[i];
+    for (std::size_t i = 0; i < password_bytes.size() && at < key.size(); ++i) key[at++] = password_bytes[i];
+    qvx::wipe(password_bytes.data(), password_bytes.size());
     return key;
   }
   // salt + password + counter, repeated so that one SHA-256 update takes
   // many rounds at once.
-  const std::size_t round_size = properties.salt.size() + password_size + 8;
+  const std::size_t round_size = properties.salt.size() + password_bytes.size() + 8;
   const std::uint32_t rounds = std::uint32_t{1} << properties.cycles_power;
   const std::uint32_t unroll = rounds < 64 ? rounds : 64;
   std::vector<std::uint8_t> buffer(round_size * unroll);
   for (std::uint32_t u = 0; u < unroll; ++u) {
     std::uint8_t* round = buffer.data() + u * round_size;
-    std::memcpy(round, properties.salt.data(), properties.salt.size());
-    std::memcpy(round + properties.salt.size(), password_bytes, password_size);
+    if (!properties.salt.empty()) std::memcpy(round, properties.salt.data(), properties.salt.size());
+    if (!password_bytes.empty()) {
+      std::memcpy(round + properties.salt.size(), password_bytes.data(), password_bytes.size());
+    }
   }
   CSha256 sha;
   Sha256_Init(&sha);
@@ -54,23 +66,23 @@ AesKey derive_key(const std::wstring& password, const AesProperties& properties)
     Sha256_Update(&sha, buffer.data(), buffer.size());
   }
   Sha256_Final(&sha, key.data());
-  SecureZeroMemory(buffer.data(), buffer.size());
-  SecureZeroMemory(&sha, sizeof sha);
+  qvx::wipe(buffer.data(), buffer.size());
+  qvx::wipe(password_bytes.data(), password_bytes.size());
+  qvx::wipe(&sha, sizeof sha);
   return key;
 }
 
 }  // namespace
 
-Passwords::Passwords(const char* text, QvxPasswordCallback callback)
-    : text_(ansi_to_wide(text)), callback_(callback) {}
+Passwords::Passwords(std::u16string text, AskPassword ask) : text_(std::move(text)), ask_(std::move(ask)) {}
 
 Passwords::~Passwords() {
   wipe(text_);
   wipe(current_);
-  for (std::wstring& password : rejected_) wipe(password);
+  for (std::u16string& password : rejected_) wipe(password);
 }
 
-const std::wstring& Passwords::current() {
+const std::u16string& Passwords::current() {
   if (!has_current_ && !take_next()) fail(QVX_ERROR_CANNOT_OPEN, "the archive needs a password");
   return current_;
 }
@@ -94,15 +106,10 @@ bool Passwords::take_next() {
       return true;
     }
   }
-  while (callback_ != nullptr && callback_asks_ < kMaxCallbackAsks) {
-    ++callback_asks_;
-    char buffer[QVX_PASSWORD_BUFFER_SIZE] = {};
-    const int32_t answer = callback_(buffer, QVX_PASSWORD_BUFFER_SIZE);
-    buffer[QVX_PASSWORD_BUFFER_SIZE - 1] = '\0';
-    std::wstring password;
-    if (answer != 0) password = ansi_to_wide(buffer);
-    SecureZeroMemory(buffer, sizeof buffer);
-    if (answer == 0) break;
+  while (ask_ && asks_ < kMaxAsks) {
+    ++asks_;
+    std::u16string password;
+    if (!ask_(password)) break;
     // An empty answer opens nothing, a rejected one neither: ask again.
     if (password.empty() || std::find(rejected_.begin(), rejected_.end(), password) != rejected_.end()) {
       wipe(password);
@@ -138,25 +145,36 @@ AesProperties parse_aes_properties(std::span<const std::uint8_t> props) {
   return result;
 }
 
-Keys::~Keys() {
-  for (Cached& cached : cache_) {
-    wipe(cached.password);
-    SecureZeroMemory(cached.key.data(), cached.key.size());
-  }
+void KeyCache::wipe_entry(Cached& cached) {
+  wipe(cached.password);
+  qvx::wipe(cached.key.data(), cached.key.size());
 }
 
-AesKey Keys::key_for(const AesProperties& properties) {
-  used_ = true;
-  const std::wstring& password = passwords_.current();
-  for (const Cached& cached : cache_) {
+KeyCache::~KeyCache() {
+  for (Cached& cached : entries_) wipe_entry(cached);
+}
+
+AesKey KeyCache::key_for(const std::u16string& password, const AesProperties& properties) {
+  for (const Cached& cached : entries_) {
     if (cached.password == password && cached.cycles_power == properties.cycles_power &&
         cached.salt == properties.salt) {
       return cached.key;
     }
   }
-  Cached entry{password, properties.cycles_power, properties.salt, derive_key(password, properties)};
-  cache_.push_back(std::move(entry));
-  return cache_.back().key;
+  if (entries_.size() == kCachedKeys) {
+    wipe_entry(entries_.front());
+    entries_.erase(entries_.begin());
+  }
+  entries_.push_back(Cached{password, properties.cycles_power, properties.salt, derive_key(password, properties)});
+  return entries_.back().key;
+}
+
+AesKey Keys::key_for(const AesProperties& properties) {
+  used_ = true;
+  if (properties.cycles_power != kNoHashing && properties.cycles_power > max_cycles_power_) {
+    unsupported("AES key derivation too costly");
+  }
+  return cache_.key_for(passwords_.current(), properties);
 }
 
 }  // namespace qvx

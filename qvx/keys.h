@@ -10,24 +10,27 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "qvx/qvx_archive.h"
-
 namespace qvx {
+
+// Asks for a password: answers true with `answer` set, false when there is
+// none. An empty answer counts as a question and is asked again.
+using AskPassword = std::function<bool(std::u16string& answer)>;
 
 class Passwords {
  public:
-  Passwords(const char* text, QvxPasswordCallback callback);
+  Passwords(std::u16string text, AskPassword ask);
   ~Passwords();
   Passwords(const Passwords&) = delete;
   Passwords& operator=(const Passwords&) = delete;
 
   // The password to use now; takes the first one when none was taken yet.
   // Throws QVX_ERROR_CANNOT_OPEN when there is none.
-  const std::wstring& current();
+  const std::u16string& current();
   // Drops the current password as wrong and takes the next one; false when
   // there is none left. A password that already proved wrong is not tried
   // again (a callback may answer the same one each time).
@@ -36,14 +39,14 @@ class Passwords {
  private:
   bool take_next();
 
-  std::wstring text_;
-  QvxPasswordCallback callback_;
+  std::u16string text_;
+  AskPassword ask_;
   bool text_offered_ = false;
-  int callback_asks_ = 0;
+  int asks_ = 0;
   bool has_current_ = false;
   bool exhausted_ = false;
-  std::wstring current_;
-  std::vector<std::wstring> rejected_;
+  std::u16string current_;
+  std::vector<std::u16string> rejected_;
 };
 
 // The coder properties of 7-Zip's AES coder (method 06F10701).
@@ -58,10 +61,37 @@ AesProperties parse_aes_properties(std::span<const std::uint8_t> props);
 
 using AesKey = std::array<std::uint8_t, 32>;
 
+// Keys derived so far, by password, salt and cost; wiped when dropped. Holds
+// a bounded number of keys, the oldest dropped first.
+class KeyCache {
+ public:
+  KeyCache() = default;
+  ~KeyCache();
+  KeyCache(const KeyCache&) = delete;
+  KeyCache& operator=(const KeyCache&) = delete;
+
+  // The key for `password` and `properties`, derived when not known yet.
+  AesKey key_for(const std::u16string& password, const AesProperties& properties);
+
+ private:
+  struct Cached {
+    std::u16string password;
+    unsigned cycles_power;
+    std::vector<std::uint8_t> salt;
+    AesKey key;
+  };
+  static void wipe_entry(Cached& cached);
+
+  std::vector<Cached> entries_;
+};
+
 class Keys {
  public:
-  explicit Keys(Passwords& passwords) : passwords_(passwords) {}
-  ~Keys();
+  // `max_cycles_power`: costlier derivations are refused (QVX_ERROR_CANNOT_OPEN).
+  // `shared`: a cache that outlives this object (one that reads many variants
+  // of an archive keeps its keys); null: keys live as long as this object.
+  Keys(Passwords& passwords, unsigned max_cycles_power, KeyCache* shared = nullptr)
+      : passwords_(passwords), max_cycles_power_(max_cycles_power), cache_(shared != nullptr ? *shared : own_) {}
   Keys(const Keys&) = delete;
   Keys& operator=(const Keys&) = delete;
 
@@ -76,15 +106,10 @@ class Keys {
   Passwords& passwords() { return passwords_; }
 
  private:
-  struct Cached {
-    std::wstring password;
-    unsigned cycles_power;
-    std::vector<std::uint8_t> salt;
-    AesKey key;
-  };
-
   Passwords& passwords_;
-  std::vector<Cached> cache_;
+  unsigned max_cycles_power_;
+  KeyCache own_;
+  KeyCache& cache_;
   bool used_ = false;
 };
 

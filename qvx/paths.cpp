@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cwctype>
-
 #include "qvx/failure.h"
 #include "qvx/text.h"
 
@@ -13,58 +11,10 @@ namespace {
 
 bool is_separator(wchar_t c) { return c == L'/' || c == L'\\'; }
 
-bool is_device_name(std::wstring_view part) {
-  std::wstring base(part.substr(0, part.find(L'.')));
-  while (!base.empty() && base.back() == L' ') base.pop_back();
-  for (wchar_t& c : base) c = static_cast<wchar_t>(std::towupper(c));
-  if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" || base == L"CONIN$" ||
-      base == L"CONOUT$" || base == L"CLOCK$") {
-    return true;
-  }
-  if (base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT"))) {
-    const wchar_t digit = base[3];
-    // COM1..COM9, LPT1..LPT9 and the superscript digits Windows also reserves.
-    return (digit >= L'1' && digit <= L'9') || digit == 0x00B9 || digit == 0x00B2 || digit == 0x00B3;
-  }
-  return false;
-}
-
-void check_part(std::wstring_view part) {
-  for (wchar_t c : part) {
-    if (c < 32 || c == L':' || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*') {
-      fail(QVX_ERROR_ILLEGAL_PATH, "an entry name holds a character Windows does not allow");
-    }
-  }
-  // Covers ".", ".." and "..." as well: Windows drops trailing dots and blanks.
-  if (part.back() == L'.' || part.back() == L' ') {
-    fail(QVX_ERROR_ILLEGAL_PATH, "an entry name climbs out or ends in a dot or blank");
-  }
-  if (is_device_name(part)) fail(QVX_ERROR_ILLEGAL_PATH, "an entry name is a device name");
-}
-
 }  // namespace
 
-std::vector<std::wstring> safe_parts(std::wstring_view name) {
-  if (name.empty()) fail(QVX_ERROR_ILLEGAL_PATH, "an entry has no name");
-  if (is_separator(name.front())) fail(QVX_ERROR_ILLEGAL_PATH, "an entry name is an absolute path");
-  std::vector<std::wstring> parts;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = start;
-    while (end < name.size() && !is_separator(name[end])) ++end;
-    const std::wstring_view part = name.substr(start, end - start);
-    if (!part.empty()) {
-      check_part(part);
-      parts.emplace_back(part);
-    }
-    start = end + 1;
-  }
-  if (parts.empty()) fail(QVX_ERROR_ILLEGAL_PATH, "an entry has no name");
-  return parts;
-}
-
-std::string listed_name(std::wstring_view name) {
-  std::wstring copy(name);
+std::string listed_name(std::u16string_view name) {
+  std::wstring copy = to_wide(name);
   for (wchar_t& c : copy) {
     if (c == L'/') c = L'\\';
   }
@@ -99,28 +49,12 @@ std::string caller_path(const std::wstring& path) {
   return wide_to_ansi(path);
 }
 
-void create_folders(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) fail(QVX_ERROR_WRITE, "a file stands where a folder goes");
-    return;
-  }
-  if (CreateDirectoryW(path.c_str(), nullptr)) return;
-  DWORD error = GetLastError();
-  if (error == ERROR_PATH_NOT_FOUND) {
-    const std::size_t slash = path.find_last_of(L'\\');
-    // Stop at the root ("\\?\C:" or "\\?\UNC\server\share").
-    if (slash != std::wstring::npos && slash > 4) {
-      create_folders(path.substr(0, slash));
-      if (CreateDirectoryW(path.c_str(), nullptr)) return;
-      error = GetLastError();
-    }
-  }
-  if (error == ERROR_ALREADY_EXISTS) {
-    const DWORD now = GetFileAttributesW(path.c_str());
-    if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-  }
-  fail(QVX_ERROR_WRITE, "a folder cannot be created");
+std::size_t root_length(std::wstring_view path) {
+  // \\?\C:\ or \\?\Volume{...}\: through the first separator after the prefix;
+  // \\?\UNC\server\share\: through the separator after the share.
+  std::size_t at = path.starts_with(L"\\\\?\\UNC\\") ? path.find(L'\\', 8) : 3;
+  if (at != std::wstring_view::npos) at = path.find(L'\\', at + 1);
+  return at == std::wstring_view::npos ? path.size() : at + 1;
 }
 
 }  // namespace qvx

@@ -36,7 +36,13 @@
 extern "C" {
 #endif
 
+#if defined(_WIN32)
 #define QVX_CALL __stdcall
+#else
+/* The library's reading core is also built natively (fuzzing); there the
+   calling convention has no meaning. */
+#define QVX_CALL
+#endif
 
 /* ---- Error codes (GetLastArchiveError) ------------------------------- */
 
@@ -47,7 +53,11 @@ extern "C" {
    folder (absolute path, drive letter, UNC or device prefix, a ".." part,
    "/" and "\" mixed in any way), or a name Windows cannot hold safely
    (":" , control characters, < > " | ? *, a part ending in "." or " ",
-   reserved device names such as CON or NUL). Nothing is written then. */
+   reserved device names such as CON or NUL), an empty name, a part longer
+   than 255 UTF-16 units, a name of more than 1,024 parts, or a path to
+   write (the target, or its temporary file) longer than 32,766 UTF-16 units
+   with its "\\?\" prefix (CreateFileW takes 32,767 with the terminating
+   zero). Nothing is written then. */
 #define QVX_ERROR_ILLEGAL_PATH 1002
 /* The archive cannot be opened: not a 7z archive, a method or feature that
    is not supported, or a password that is missing or incorrect. For
@@ -58,7 +68,8 @@ extern "C" {
    data is invalid, or data is missing. */
 #define QVX_ERROR_DATA 1004
 /* An output folder or file cannot be created, written or replaced, or a
-   folder stands where a file goes (or the other way round). */
+   folder stands where a file goes (or the other way round), be it one that
+   was there or one of the archive's own entries. */
 #define QVX_ERROR_WRITE 1005
 /* A callback asked to stop (file or progress callback answered 0, query
    callback answered QVX_QUERY_CANCEL or an unknown answer). */
@@ -68,7 +79,12 @@ extern "C" {
 #define QVX_ERROR_ARGUMENT 1007
 /* A name given in the target files is not in the archive. */
 #define QVX_ERROR_NO_SUCH_ENTRY 1008
-/* Not enough memory (for instance for a very large dictionary). */
+/* Not enough memory, or more than the library takes for one archive: the
+   decoders of one block (dictionaries, PPMd model, buffers) or the reading
+   of the header may take 1 GiB each. More is refused before it is
+   allocated, so a hostile dictionary fails at once, whatever the machine
+   would grant. A dictionary is only as large as the data needs: 1.5 GB
+   declared for 1 KB of data take 4 KB. */
 #define QVX_ERROR_MEMORY 1009
 /* The archive file exists but cannot be read (locked, access denied, I/O
    error). */
@@ -131,8 +147,9 @@ typedef int32_t(QVX_CALL* QvxFileCallback)(const char* entry_name, const char* t
 typedef int32_t(QVX_CALL* QvxProgressCallback)(const char* entry_name, uint64_t done, uint64_t total);
 
 /* Query callback (overwrite question): called, with overwrite flag
-   QVX_OVERWRITE_ASK, before a file that already exists is replaced. Its
-   answer: */
+   QVX_OVERWRITE_ASK, before a file that already exists is replaced (once the
+   new file's data is complete and checked, so a damaged archive asks
+   nothing). Its answer: */
 #define QVX_QUERY_YES 1        /* replace this file */
 #define QVX_QUERY_NO 2         /* keep the existing file and go on */
 #define QVX_QUERY_CANCEL 3     /* stop: the extraction fails with QVX_ERROR_STOPPED */
@@ -180,16 +197,23 @@ int32_t QVX_CALL CloseListArchive(QvxListHandle handle);
      overwrite          QVX_OVERWRITE_ASK (0) or QVX_OVERWRITE_KEEP (1)
      password           may be NULL; tried before the password callback
      callbacks          each may be NULL
-   A file is kept only once its data is complete and its CRC matches: a new
-   file is removed when its extraction fails, and a file that replaces an
-   existing one is written under a temporary name beside it and renamed over
-   it when complete (so the old file stays untouched on failure). Files
-   finished before a failure stay. Times (last write, creation) and the
-   attributes read-only (files only), hidden, system, archive are restored
-   where the archive has them. Before anything is written every selected name
-   is checked; one illegal path fails the whole call with
-   QVX_ERROR_ILLEGAL_PATH. Encrypted blocks are decrypted with the password
-   text, then with the callback's answers.
+   A file is kept only once its data is complete and its CRC matches: every
+   file is written under a temporary name beside its target
+   ("~qvx<process>-<number>.tmp", both in hex) and renamed to its own name
+   when complete, so that no file under its own name is ever cut short and
+   a file it replaces stays untouched on failure. A process killed part-way
+   leaves only the temporary file; the next extraction removes such files of
+   ended processes from the folders it writes into. Files finished before a
+   failure stay; the folders made for the entry that failed are removed
+   again (never a folder that was there before), and so is a destination
+   that the call made, when it stays empty. An entry whose name an earlier
+   entry of the archive had meets that file as an existing one (the
+   overwrite flag and the query callback decide). Times (last write,
+   creation) and the attributes read-only (files only), hidden, system,
+   archive are restored where the archive has them. Before anything is
+   written every selected name is checked; one illegal path fails the whole
+   call with QVX_ERROR_ILLEGAL_PATH. Encrypted blocks are decrypted with the
+   password text, then with the callback's answers.
    Answers nonzero on success, 0 on failure (GetLastArchiveError tells why). */
 int32_t QVX_CALL ExtractArchive(const char* archive_path, int32_t mode, const char* destination,
                                 const QvxTargetFiles* targets, int32_t overwrite, const char* password,
@@ -203,10 +227,12 @@ int32_t QVX_CALL GetLastArchiveError(int32_t reserved);
 }
 #endif
 
+#if defined(_WIN32) && !defined(_WIN64)
 #if defined(__cplusplus)
 static_assert(sizeof(QvxEntry) == 48, "QvxEntry is a 48-byte record");
 #elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 _Static_assert(sizeof(QvxEntry) == 48, "QvxEntry is a 48-byte record");
+#endif
 #endif
 
 #endif /* QVX_ARCHIVE_H */

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "qvx/failure.h"
+#include "qvx/wipe.h"
 
 namespace qvx {
 
@@ -31,7 +32,28 @@ std::size_t dictionary_buffer_size(std::uint64_t dictionary, std::uint64_t outpu
   return static_cast<std::size_t>(size);
 }
 
-std::unique_ptr<std::uint8_t[]> allocate(std::size_t size) {
+// The input of a C decoder: never a null pointer, not even for no bytes
+// (the decoders compute src + size, which C leaves undefined for null).
+const Byte* input_bytes(std::span<const std::uint8_t> in) {
+  static const Byte nothing = 0;
+  return in.empty() ? &nothing : in.data();
+}
+
+// A 32-bit value of coder properties, which lie at any address (7-Zip's
+// GetUi32 reads them unaligned, which C leaves undefined).
+std::uint32_t little_endian_32(const std::uint8_t* bytes) {
+  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+         std::uint32_t{bytes[3]} << 24;
+}
+
+// The LZMA decoder's probability tables: a base and one table of literals
+// per literal context (lc + lp bits).
+std::uint64_t lzma_probs_size(unsigned lc, unsigned lp) {
+  return (1984 + (std::uint64_t{0x300} << (lc + lp))) * sizeof(CLzmaProb);
+}
+
+std::unique_ptr<std::uint8_t[]> allocate(std::size_t size, MemoryBudget& budget) {
+  budget.take(size);
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size]);
   if (!buffer) fail(QVX_ERROR_MEMORY, "not enough memory for a decoder buffer");
   return buffer;
@@ -41,25 +63,26 @@ std::unique_ptr<std::uint8_t[]> allocate(std::size_t size) {
 
 class PackStream final : public Stream {
  public:
-  PackStream(const ArchiveFile& file, std::uint64_t offset, std::uint64_t size, std::size_t buffer_size)
+  PackStream(const Source& source, std::uint64_t offset, std::uint64_t size, std::size_t buffer_size,
+             MemoryBudget& budget)
       : Stream(size),
-        file_(file),
+        source_(source),
         offset_(offset),
         capacity_(step_for(std::max<std::uint64_t>(size, 1), buffer_size)),
-        buffer_(allocate(capacity_)) {}
+        buffer_(allocate(capacity_, budget)) {}
 
   void finish() override {}
 
  protected:
   std::span<const std::uint8_t> produce(std::uint64_t remaining) override {
-    const std::size_t got = file_.read_at(offset_, buffer_.get(), step_for(remaining, capacity_));
+    const std::size_t got = source_.read_at(offset_, buffer_.get(), step_for(remaining, capacity_));
     if (got == 0) data_error("the archive is truncated");
     offset_ += got;
     return {buffer_.get(), got};
   }
 
  private:
-  const ArchiveFile& file_;
+  const Source& source_;
   std::uint64_t offset_;
   std::size_t capacity_;
   std::unique_ptr<std::uint8_t[]> buffer_;
@@ -90,7 +113,7 @@ class CopyStream final : public Stream {
 
 class LzmaStream final : public Stream {
  public:
-  LzmaStream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size)
+  LzmaStream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size, MemoryBudget& budget)
       : Stream(size), input_(input) {
     CLzmaProps properties;
     if (props.size() != LZMA_PROPS_SIZE || LzmaProps_Decode(&properties, props.data(), LZMA_PROPS_SIZE) != SZ_OK) {
@@ -98,7 +121,8 @@ class LzmaStream final : public Stream {
     }
     // The dictionary first: nothing of the decoder is to be freed when it fails.
     buffer_size_ = dictionary_buffer_size(properties.dicSize, size);
-    buffer_ = allocate(buffer_size_);
+    budget.take(lzma_probs_size(properties.lc, properties.lp));
+    buffer_ = allocate(buffer_size_, budget);
     LzmaDec_CONSTRUCT(&decoder_);
     const SRes result = LzmaDec_AllocateProbs(&decoder_, props.data(), LZMA_PROPS_SIZE, &g_alloc);
     if (result == SZ_ERROR_MEM) fail(QVX_ERROR_MEMORY, "not enough memory for LZMA");
@@ -139,7 +163,7 @@ class LzmaStream final : public Stream {
     const std::span<const std::uint8_t> in = input_.look();
     SizeT used = in.size();
     const SizeT before = decoder_.dicPos;
-    const SRes result = LzmaDec_DecodeToDic(&decoder_, limit, in.data(), &used, mode, &status_);
+    const SRes result = LzmaDec_DecodeToDic(&decoder_, limit, input_bytes(in), &used, mode, &status_);
     input_.skip(used);
     if (result != SZ_OK) data_error("invalid LZMA data");
     return used != 0 || decoder_.dicPos != before;
@@ -156,14 +180,15 @@ class LzmaStream final : public Stream {
 
 class Lzma2Stream final : public Stream {
  public:
-  Lzma2Stream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size)
+  Lzma2Stream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size, MemoryBudget& budget)
       : Stream(size), input_(input) {
     if (props.size() != 1 || props[0] > 40) unsupported("LZMA2 properties malformed");
     const std::uint8_t prop = props[0];
     const std::uint64_t dictionary =
         prop == 40 ? 0xFFFFFFFFu : (std::uint64_t{2} | (prop & 1)) << (prop / 2 + 11);
     buffer_size_ = dictionary_buffer_size(dictionary, size);
-    buffer_ = allocate(buffer_size_);
+    budget.take(lzma_probs_size(4, 0));  // LZMA2 keeps lc + lp at most 4
+    buffer_ = allocate(buffer_size_, budget);
     Lzma2Dec_CONSTRUCT(&decoder_);
     const SRes result = Lzma2Dec_AllocateProbs(&decoder_, prop, &g_alloc);
     if (result == SZ_ERROR_MEM) fail(QVX_ERROR_MEMORY, "not enough memory for LZMA2");
@@ -202,7 +227,7 @@ class Lzma2Stream final : public Stream {
     const std::span<const std::uint8_t> in = input_.look();
     SizeT used = in.size();
     const SizeT before = decoder_.decoder.dicPos;
-    const SRes result = Lzma2Dec_DecodeToDic(&decoder_, limit, in.data(), &used, mode, &status_);
+    const SRes result = Lzma2Dec_DecodeToDic(&decoder_, limit, input_bytes(in), &used, mode, &status_);
     input_.skip(used);
     if (result != SZ_OK) data_error("invalid LZMA2 data");
     return used != 0 || decoder_.decoder.dicPos != before;
@@ -219,15 +244,16 @@ class Lzma2Stream final : public Stream {
 
 class PpmdStream final : public Stream {
  public:
-  PpmdStream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size)
-      : Stream(size), input_(input), buffer_(allocate(kStep)) {
+  PpmdStream(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size, MemoryBudget& budget)
+      : Stream(size), input_(input), buffer_(allocate(kStep, budget)) {
     if (props.size() != 5) unsupported("PPMd properties malformed");
     const unsigned order = props[0];
-    const std::uint32_t memory = GetUi32(props.data() + 1);
+    const std::uint32_t memory = little_endian_32(props.data() + 1);
     if (order < PPMD7_MIN_ORDER || order > PPMD7_MAX_ORDER || memory < PPMD7_MIN_MEM_SIZE ||
         memory > PPMD7_MAX_MEM_SIZE) {
       unsupported("PPMd properties not supported");
     }
+    budget.take(memory);
     Ppmd7_Construct(&model_);
     if (!Ppmd7_Alloc(&model_, memory, &g_alloc)) fail(QVX_ERROR_MEMORY, "not enough memory for PPMd");
     Ppmd7_Init(&model_, order);
@@ -310,8 +336,11 @@ class PpmdStream final : public Stream {
 
 class AesStream final : public Stream {
  public:
-  AesStream(Stream& input, const AesProperties& properties, const AesKey& key, std::uint64_t size)
-      : Stream(size), input_(input), storage_(allocate(kCapacity + sizeof(UInt32) * AES_NUM_IVMRK_WORDS + 32)) {
+  AesStream(Stream& input, const AesProperties& properties, const AesKey& key, std::uint64_t size,
+            MemoryBudget& budget)
+      : Stream(size),
+        input_(input),
+        storage_(allocate(kCapacity + sizeof(UInt32) * AES_NUM_IVMRK_WORDS + 32, budget)) {
     // Both the key schedule and the data must be 16-byte aligned.
     auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
     address = (address + 15) & ~std::uintptr_t{15};
@@ -320,7 +349,11 @@ class AesStream final : public Stream {
     AesCbc_Init(state_, properties.iv.data());
     Aes_SetKey_Dec(state_ + 4, key.data(), static_cast<unsigned>(key.size()));
   }
-  ~AesStream() override { SecureZeroMemory(state_, sizeof(UInt32) * AES_NUM_IVMRK_WORDS); }
+  ~AesStream() override {
+    wipe(state_, sizeof(UInt32) * AES_NUM_IVMRK_WORDS);
+    wipe(data_, kCapacity);
+    wipe(tail_, sizeof tail_);
+  }
 
   // The encrypted data is padded to whole 16-byte blocks; the padding is
   // not part of the output and not checked.
@@ -369,8 +402,8 @@ using Converter = std::function<std::size_t(std::uint8_t* data, std::size_t size
 
 class FilterStream final : public Stream {
  public:
-  FilterStream(Stream& input, Converter converter, std::uint64_t size)
-      : Stream(size), input_(input), converter_(std::move(converter)), buffer_(allocate(kCapacity)) {}
+  FilterStream(Stream& input, Converter converter, std::uint64_t size, MemoryBudget& budget)
+      : Stream(size), input_(input), converter_(std::move(converter)), buffer_(allocate(kCapacity, budget)) {}
 
   void finish() override {
     if (ready_ != given_ || pending_ != 0) data_error("filtered data longer than its size");
@@ -411,7 +444,7 @@ class FilterStream final : public Stream {
 std::uint32_t branch_start(std::span<const std::uint8_t> props, std::uint32_t alignment) {
   if (props.empty()) return 0;
   if (props.size() != 4) unsupported("filter properties malformed");
-  const std::uint32_t pc = GetUi32(props.data());
+  const std::uint32_t pc = little_endian_32(props.data());
   if ((pc & (alignment - 1)) != 0) unsupported("filter start offset not aligned");
   return pc;
 }
@@ -430,9 +463,10 @@ Converter branch_converter(BranchFunction function, std::uint32_t pc) {
 
 class Bcj2Stream final : public Stream {
  public:
-  Bcj2Stream(Stream& main, Stream& call, Stream& jump, Stream& rc, std::uint64_t size)
-      : Stream(size), inputs_{&main, &call, &jump, &rc}, out_(allocate(kStep)) {
+  Bcj2Stream(Stream& main, Stream& call, Stream& jump, Stream& rc, std::uint64_t size, MemoryBudget& budget)
+      : Stream(size), inputs_{&main, &call, &jump, &rc}, out_(allocate(kStep, budget)) {
     for (int s : {BCJ2_STREAM_CALL, BCJ2_STREAM_JUMP}) {
+      budget.take(kWordBytes);
       words_[s].reset(new (std::nothrow) std::uint32_t[kWordBytes / 4]);
       if (!words_[s]) fail(QVX_ERROR_MEMORY, "not enough memory for BCJ2");
     }
@@ -540,34 +574,38 @@ void finish_input(Stream& stream) {
   stream.finish();
 }
 
-std::unique_ptr<Stream> make_pack_stream(const ArchiveFile& file, std::uint64_t offset, std::uint64_t size,
-                                         std::size_t buffer_size) {
-  return std::make_unique<PackStream>(file, offset, size, buffer_size);
+std::unique_ptr<Stream> make_pack_stream(const Source& source, std::uint64_t offset, std::uint64_t size,
+                                         std::size_t buffer_size, MemoryBudget& budget) {
+  return std::make_unique<PackStream>(source, offset, size, buffer_size, budget);
 }
 
 std::unique_ptr<Stream> make_copy(Stream& input, std::uint64_t size) {
   return std::make_unique<CopyStream>(input, size);
 }
 
-std::unique_ptr<Stream> make_lzma(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size) {
-  return std::make_unique<LzmaStream>(input, props, size);
+std::unique_ptr<Stream> make_lzma(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size,
+                                  MemoryBudget& budget) {
+  return std::make_unique<LzmaStream>(input, props, size, budget);
 }
 
-std::unique_ptr<Stream> make_lzma2(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size) {
-  return std::make_unique<Lzma2Stream>(input, props, size);
+std::unique_ptr<Stream> make_lzma2(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size,
+                                   MemoryBudget& budget) {
+  return std::make_unique<Lzma2Stream>(input, props, size, budget);
 }
 
-std::unique_ptr<Stream> make_ppmd(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size) {
-  return std::make_unique<PpmdStream>(input, props, size);
+std::unique_ptr<Stream> make_ppmd(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size,
+                                  MemoryBudget& budget) {
+  return std::make_unique<PpmdStream>(input, props, size, budget);
 }
 
 std::unique_ptr<Stream> make_aes(Stream& input, const AesProperties& properties, const AesKey& key,
-                                 std::uint64_t size) {
-  return std::make_unique<AesStream>(input, properties, key, size);
+                                 std::uint64_t size, MemoryBudget& budget) {
+  return std::make_unique<AesStream>(input, properties, key, size, budget);
 }
 
-std::unique_ptr<Stream> make_bcj2(Stream& main, Stream& call, Stream& jump, Stream& rc, std::uint64_t size) {
-  return std::make_unique<Bcj2Stream>(main, call, jump, rc, size);
+std::unique_ptr<Stream> make_bcj2(Stream& main, Stream& call, Stream& jump, Stream& rc, std::uint64_t size,
+                                  MemoryBudget& budget) {
+  return std::make_unique<Bcj2Stream>(main, call, jump, rc, size, budget);
 }
 
 bool is_filter_method(std::uint64_t method) {
@@ -588,7 +626,7 @@ bool is_filter_method(std::uint64_t method) {
 }
 
 std::unique_ptr<Stream> make_filter(Stream& input, std::uint64_t method, std::span<const std::uint8_t> props,
-                                    std::uint64_t size) {
+                                    std::uint64_t size, MemoryBudget& budget) {
   Converter converter;
   switch (method) {
     case kDelta: {
@@ -636,7 +674,7 @@ std::unique_ptr<Stream> make_filter(Stream& input, std::uint64_t method, std::sp
     default:
       unsupported("filter not supported");
   }
-  return std::make_unique<FilterStream>(input, std::move(converter), size);
+  return std::make_unique<FilterStream>(input, std::move(converter), size, budget);
 }
 
 }  // namespace qvx

@@ -15,10 +15,10 @@
 #include <memory>
 #include <span>
 
-#include "qvx/archive_file.h"
 #include "qvx/failure.h"
 #include "qvx/keys.h"
 #include "qvx/sevenzip.h"
+#include "qvx/source.h"
 
 namespace qvx {
 
@@ -61,24 +61,43 @@ class Stream {
   std::size_t pos_ = 0;
 };
 
+// The memory the decoders of one block may still take. Every big buffer is
+// taken from it before it is allocated, so that a block that asks for too much
+// fails with QVX_ERROR_MEMORY at once, whatever the machine would grant.
+class MemoryBudget {
+ public:
+  explicit MemoryBudget(std::uint64_t limit) : left_(limit) {}
+  void take(std::uint64_t bytes) {
+    if (bytes > left_) fail(QVX_ERROR_MEMORY, "a block needs more memory than the library allows");
+    left_ -= bytes;
+  }
+
+ private:
+  std::uint64_t left_;
+};
+
 // Copies up to `count` bytes out of `stream`; fewer only at its end.
 std::size_t read_some(Stream& stream, std::uint8_t* out, std::size_t count);
 // Requires that `stream` has been used up, then finishes it.
 void finish_input(Stream& stream);
 
-std::unique_ptr<Stream> make_pack_stream(const ArchiveFile& file, std::uint64_t offset, std::uint64_t size,
-                                         std::size_t buffer_size);
+std::unique_ptr<Stream> make_pack_stream(const Source& source, std::uint64_t offset, std::uint64_t size,
+                                         std::size_t buffer_size, MemoryBudget& budget);
 std::unique_ptr<Stream> make_copy(Stream& input, std::uint64_t size);
-std::unique_ptr<Stream> make_lzma(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size);
-std::unique_ptr<Stream> make_lzma2(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size);
-std::unique_ptr<Stream> make_ppmd(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size);
+std::unique_ptr<Stream> make_lzma(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size,
+                                  MemoryBudget& budget);
+std::unique_ptr<Stream> make_lzma2(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size,
+                                   MemoryBudget& budget);
+std::unique_ptr<Stream> make_ppmd(Stream& input, std::span<const std::uint8_t> props, std::uint64_t size,
+                                  MemoryBudget& budget);
 std::unique_ptr<Stream> make_aes(Stream& input, const AesProperties& properties, const AesKey& key,
-                                 std::uint64_t size);
-std::unique_ptr<Stream> make_bcj2(Stream& main, Stream& call, Stream& jump, Stream& rc, std::uint64_t size);
+                                 std::uint64_t size, MemoryBudget& budget);
+std::unique_ptr<Stream> make_bcj2(Stream& main, Stream& call, Stream& jump, Stream& rc, std::uint64_t size,
+                                  MemoryBudget& budget);
 
 // The branch converters and Delta, by 7z method id.
 bool is_filter_method(std::uint64_t method);
 std::unique_ptr<Stream> make_filter(Stream& input, std::uint64_t method, std::span<const std::uint8_t> props,
-                                    std::uint64_t size);
+                                    std::uint64_t size, MemoryBudget& budget);
 
 }  // namespace qvx

@@ -34,4 +34,8 @@ std::string wide_to_ansi(std::wstring_view text) {
   return ansi;
 }
 
+std::wstring to_wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::u16string to_utf16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+
 }  // namespace qvx

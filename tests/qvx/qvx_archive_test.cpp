@@ -1,7 +1,9 @@
 // The archive library qvx.lib, used the way the engine uses it: loaded by its
 // full path from the program folder, its four exports looked up by their plain
 // names. The archives come from Debian's 7zz, made at build time from the
-// files in bin/qvx_fixtures/stage (see tests/CMakeLists.txt).
+// files in bin/qvx_fixtures/stage (see tests/CMakeLists.txt). Hostile
+// archives: qvx_hostile_test.cpp; interrupted extractions:
+// qvx_interrupted_test.cpp.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 
 #include "platform/module_image.h"
 #include "qvx/qvx_archive.h"
+#include "tests/qvx/qvx_test_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -28,238 +31,7 @@ using qm::test::read_file;
 using qm::test::TempFolder;
 using qm::test::write_file;
 
-constexpr const char* kPassword = "Secret7";
-
-template <typename Function>
-Function export_of(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-struct Library {
-  HMODULE module = nullptr;
-  decltype(&OpenListArchive) open = nullptr;
-  decltype(&CloseListArchive) close = nullptr;
-  decltype(&ExtractArchive) extract = nullptr;
-  decltype(&GetLastArchiveError) last_error = nullptr;
-
-  static Library load(const std::string& path) {
-    Library library;
-    library.module = LoadLibraryA(path.c_str());
-    if (library.module != nullptr) {
-      library.open = export_of<decltype(&OpenListArchive)>(library.module, "OpenListArchive");
-      library.close = export_of<decltype(&CloseListArchive)>(library.module, "CloseListArchive");
-      library.extract = export_of<decltype(&ExtractArchive)>(library.module, "ExtractArchive");
-      library.last_error = export_of<decltype(&GetLastArchiveError)>(library.module, "GetLastArchiveError");
-    }
-    return library;
-  }
-  bool complete() const { return open && close && extract && last_error; }
-};
-
-const Library& qvx() {
-  static const Library library = Library::load(program_folder() + "qvx.lib");
-  return library;
-}
-
-std::string fixture(const std::string& name) { return program_folder() + "qvx_fixtures\\" + name; }
-std::string staged(const std::string& folder) { return program_folder() + "qvx_fixtures\\stage\\" + folder + "\\"; }
-
-// ---- Callbacks: what they answer and what they saw ------------------------
-
-struct Calls {
-  std::vector<std::string> passwords;  // answered in turn, then 0
-  int password_asks = 0;
-  int query_answer = QVX_QUERY_YES;
-  std::vector<std::string> queried;
-  int stop_file_at = -1;  // the file callback answers 0 at this call
-  std::vector<std::string> files;
-  std::vector<std::string> targets;
-  int stop_progress_at = -1;
-  std::vector<std::tuple<std::string, std::uint64_t, std::uint64_t>> progress;
-};
-Calls g_calls;
-
-int32_t QVX_CALL on_password(char* buffer, int32_t size) {
-  const int ask = g_calls.password_asks++;
-  if (ask >= static_cast<int>(g_calls.passwords.size())) return 0;
-  const std::string& password = g_calls.passwords[static_cast<std::size_t>(ask)];
-  if (static_cast<int32_t>(password.size()) >= size) return 0;
-  lstrcpynA(buffer, password.c_str(), size);
-  return 1;
-}
-
-int32_t QVX_CALL on_file(const char* name, const char* target) {
-  const int call = static_cast<int>(g_calls.files.size());
-  g_calls.files.push_back(name);
-  g_calls.targets.push_back(target);
-  return call == g_calls.stop_file_at ? 0 : 1;
-}
-
-int32_t QVX_CALL on_progress(const char* name, std::uint64_t done, std::uint64_t total) {
-  const int call = static_cast<int>(g_calls.progress.size());
-  g_calls.progress.emplace_back(name, done, total);
-  return call == g_calls.stop_progress_at ? 0 : 1;
-}
-
-int32_t QVX_CALL on_query(const char* name, const char*) {
-  g_calls.queried.push_back(name);
-  return g_calls.query_answer;
-}
-
-// ---- Calling the library -------------------------------------------------
-
-struct Entry {
-  std::string name;
-  std::uint32_t attributes = 0;
-  std::uint64_t size = 0;
-  std::uint64_t time = 0;
-  std::uint32_t flags = 0;
-};
-
-// OpenListArchive + CloseListArchive; the records are read at 48-byte steps,
-// as the engine reads them.
-struct Listing {
-  bool ok = false;
-  int32_t error = 0;
-  std::vector<Entry> entries;
-
-  std::vector<std::string> names() const {
-    std::vector<std::string> result;
-    for (const Entry& entry : entries) result.push_back(entry.name);
-    return result;
-  }
-  const Entry* find(const std::string& name) const {
-    for (const Entry& entry : entries) {
-      if (entry.name == name) return &entry;
-    }
-    return nullptr;
-  }
-};
-
-Listing list(const std::string& archive, const char* password = nullptr, bool with_callback = true) {
-  Listing listing;
-  QvxEntry* records = nullptr;
-  int32_t count = -1;
-  QvxListHandle handle = qvx().open(archive.c_str(), 0, with_callback ? &on_password : nullptr, nullptr, nullptr,
-                                    nullptr, password, &records, &count);
-  listing.error = qvx().last_error(0);
-  if (handle == nullptr) return listing;
-  listing.ok = true;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(records);
-  for (int32_t i = 0; i < count; ++i) {
-    const unsigned char* record = bytes + 48 * i;
-    Entry entry;
-    entry.name = *reinterpret_cast<const char* const*>(record);
-    entry.attributes = reinterpret_cast<const QvxEntry*>(record)->attributes;
-    entry.size = reinterpret_cast<const QvxEntry*>(record)->size;
-    entry.time = reinterpret_cast<const QvxEntry*>(record)->last_write_time;
-    entry.flags = reinterpret_cast<const QvxEntry*>(record)->flags;
-    listing.entries.push_back(entry);
-  }
-  EXPECT_EQ(qvx().close(handle), 1);
-  return listing;
-}
-
-struct Outcome {
-  bool ok = false;
-  int32_t error = 0;
-};
-
-struct Extraction {
-  Extraction(std::string archive_path, std::string destination_folder, const char* password_text = nullptr)
-      : archive(std::move(archive_path)), destination(std::move(destination_folder)), password(password_text) {}
-
-  std::string archive;
-  std::string destination;
-  const char* password = nullptr;
-  std::optional<std::vector<std::string>> names;  // none: the whole archive
-  int32_t mode = QVX_MODE_FULL_PATHS;
-  int32_t overwrite = QVX_OVERWRITE_ASK;
-  bool query = true;
-
-  Outcome run() const {
-    std::vector<const char*> pointers;
-    if (names) {
-      for (const std::string& name : *names) pointers.push_back(name.c_str());
-    }
-    const QvxTargetFiles targets{pointers.data(), static_cast<int32_t>(pointers.size())};
-    Outcome outcome;
-    outcome.ok = qvx().extract(archive.c_str(), mode, destination.c_str(), names ? &targets : nullptr, overwrite,
-                               password, &on_password, &on_file, &on_progress, query ? &on_query : nullptr) != 0;
-    outcome.error = qvx().last_error(0);
-    return outcome;
-  }
-};
-
-// Lists the archive, then extracts everything listed: the bootstrap's way.
-Outcome list_and_extract(const std::string& archive, const std::string& destination, const char* password) {
-  const Listing listing = list(archive, password);
-  if (!listing.ok) return {false, listing.error};
-  Extraction extraction{archive, destination, password};
-  extraction.names = listing.names();
-  return extraction.run();
-}
-
-// ---- Looking at folders ---------------------------------------------------
-
-constexpr const char* kFolder = "<folder>";
-
-// Every file (by content) and folder below `folder`, by relative path.
-std::map<std::string, std::string> snapshot(const std::string& folder, const std::string& prefix = "") {
-  std::map<std::string, std::string> result;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return result;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == ".." || name == ".staged") continue;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      result[prefix + name] = kFolder;
-      result.merge(snapshot(folder + name + "\\", prefix + name + "\\"));
-    } else {
-      result[prefix + name] = read_file(folder + name);
-    }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return result;
-}
-
-std::set<std::string> keys_of(const std::map<std::string, std::string>& files) {
-  std::set<std::string> keys;
-  for (const auto& [path, content] : files) keys.insert(path);
-  return keys;
-}
-
-// Nothing but what the archive holds, byte for byte: files a failed call
-// left must be complete, and no temporary file may remain.
-void expect_only_whole_files(const std::map<std::string, std::string>& written,
-                             const std::map<std::string, std::string>& source, const std::string& label) {
-  for (const auto& [path, content] : written) {
-    const auto original = source.find(path);
-    ASSERT_NE(original, source.end()) << label << ": unexpected " << path;
-    EXPECT_EQ(content, original->second) << label << ": " << path << " differs";
-  }
-}
-
-std::uint64_t file_time_of(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-DWORD attributes_of(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-
-std::uint64_t unix_time(std::uint64_t seconds) { return (seconds + 11644473600ull) * 10000000ull; }
-
-void reset_calls() { g_calls = Calls{}; }
-
-class QvxTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(qvx().complete()) << "qvx.lib did not load from the program folder or lacks an export";
-    reset_calls();
-  }
-};
+using namespace qvx_test;
 
 // ---- The library file -----------------------------------------------------
 
@@ -692,64 +464,6 @@ TEST_F(QvxTest, DamagedDataIsADataErrorAndAReplacedFileSurvivesIt) {
   again.erase("data\\random.txt");
   expect_only_whole_files(again, source, "tree_nonsolid.7z over existing files");
 }
-
-// ---- Unsafe names --------------------------------------------------------
-
-struct UnsafeCase {
-  const char* archive;
-  const char* listed;  // the name as the listing gives it
-};
-
-void PrintTo(const UnsafeCase& c, std::ostream* out) { *out << c.archive << " (" << c.listed << ")"; }
-
-class QvxUnsafeTest : public QvxTest, public ::testing::WithParamInterface<UnsafeCase> {};
-
-TEST_P(QvxUnsafeTest, NothingIsWrittenAndTheEntryIsRefused) {
-  const UnsafeCase& c = GetParam();
-  TempFolder folder;
-  const std::string destination = folder.file("deep\\inside\\out");
-  const Listing listing = list(fixture(c.archive));
-  ASSERT_TRUE(listing.ok);
-  EXPECT_NE(listing.find(c.listed), nullptr) << "listed as stored";
-
-  const Outcome outcome = Extraction{fixture(c.archive), destination}.run();
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.error, QVX_ERROR_ILLEGAL_PATH);
-  EXPECT_TRUE(snapshot(folder.path()).empty()) << "names are checked before anything is written";
-  for (const std::string& outside :
-       {folder.file("evil.txt"), folder.file("deep\\evil.txt"), folder.file("deep\\inside\\evil.txt"),
-        std::string("C:\\qvx-drive-evil.txt"), std::string("C:\\qvx-absolute-evil.txt"),
-        std::string("C:\\qvx-long-evil.txt"), std::string("\\qvx-absolute-evil.txt")}) {
-    EXPECT_EQ(attributes_of(outside), INVALID_FILE_ATTRIBUTES) << outside;
-  }
-
-  // The safe entry alone can still be taken out.
-  Extraction safe{fixture(c.archive), destination};
-  safe.names = std::vector<std::string>{"good.txt"};
-  EXPECT_TRUE(safe.run().ok);
-  EXPECT_EQ(read_file(destination + "\\good.txt"), "good\r\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, QvxUnsafeTest,
-    ::testing::Values(UnsafeCase{"climb.7z", "..\\evil.txt"}, UnsafeCase{"climb_deep.7z", "docs\\..\\..\\evil.txt"},
-                      UnsafeCase{"climb_backslash.7z", "docs\\..\\..\\evil.txt"},
-                      UnsafeCase{"climb_mixed.7z", "docs\\..\\..\\evil.txt"},
-                      UnsafeCase{"absolute.7z", "\\qvx-absolute-evil.txt"},
-                      UnsafeCase{"absolute_backslash.7z", "\\qvx-absolute-evil.txt"},
-                      UnsafeCase{"drive.7z", "C:\\qvx-drive-evil.txt"},
-                      UnsafeCase{"drive_relative.7z", "C:qvx-drive-evil.txt"},
-                      UnsafeCase{"unc.7z", "\\\\server\\share\\evil.txt"},
-                      UnsafeCase{"long_prefix.7z", "\\\\?\\C:\\qvx-long-evil.txt"},
-                      UnsafeCase{"device.7z", "docs\\NUL"}, UnsafeCase{"device_extension.7z", "com1.txt"},
-                      UnsafeCase{"stream.7z", "good.txt:hidden"},
-                      UnsafeCase{"trailing_dot.7z", "docs\\evil.txt."},
-                      UnsafeCase{"dots.7z", "docs\\...\\evil.txt"}),
-    [](const ::testing::TestParamInfo<UnsafeCase>& info) {
-      std::string name = info.param.archive;
-      name.resize(name.size() - 3);
-      return name;
-    });
 
 // ---- Callbacks -------------------------------------------------------------
 
