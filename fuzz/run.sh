@@ -39,9 +39,13 @@ code=$?
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
 speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
 coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1 | sed 's/cov: \([0-9]*\) ft: \([0-9]*\)/cov \1 ft \2/')
-crash=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -n 1)
+# Reproducers: crash-, leak-, timeout-, oom-...; slow-unit- is an input that
+# took long without reaching the timeout (worth a look, not a failure).
+crash=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | grep -v '/slow-unit-' | tail -n 1)
+slow=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | grep '/slow-unit-' | tail -n 1)
 summary="$name: ${runs:-?} runs, ${speed:-?} exec/s, ${coverage:-cov ? ft ?}"
 [ -n "$crash" ] && summary="$summary, crash $crash"
+[ -n "$slow" ] && summary="$summary, slow input $slow"
 if [ $code -ne 0 ]; then
   # What went wrong, as the sanitizer or libFuzzer said it.
   grep -E '^(==[0-9]+==ERROR|SUMMARY:|.*runtime error:|.*broken promise:|==[0-9]+== ERROR: libFuzzer)' "$log" | head -n 20 >&2
