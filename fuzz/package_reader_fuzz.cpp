@@ -15,7 +15,22 @@
 
 namespace {
 
+// The hashed lookup answers what a search from the front answers.
+void check_lookup(const qm::IndexedList& list) {
+  if (list.size() > 64) return;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    std::size_t first = 0;
+    while (!qm::equal_ignore_case(list[first], list[i])) ++first;
+    QM_FUZZ_CHECK(list.find(list[i]) == first);
+    QM_FUZZ_CHECK(list.find(qm::ansi_upper(list[i])) == first);
+  }
+}
+
 void walk(const qm::SetupPackage& package) {
+  for (const qm::IndexedList* list : {&package.commands, &package.line_ids, &package.line_states,
+                                      &package.line_media_folders, &package.media_files, &package.command_headers})
+    check_lookup(*list);
+  check_lookup(package.parameter_lists.front());
   QM_FUZZ_CHECK(package.line_ids.size() == package.line_count());
   QM_FUZZ_CHECK(package.line_states.size() == package.line_count());
   QM_FUZZ_CHECK(package.line_media_folders.size() == package.line_count());
