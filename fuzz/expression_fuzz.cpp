@@ -18,6 +18,22 @@ std::string checked(std::string_view expression) {
   return result;
 }
 
+// Whether a ")" outside quoted text closes more than the text opened: it then
+// closes the parentheses the evaluator puts around the text, and what follows
+// is left over ("a" = "b" )or ("c" = "c" is an error, but in one more pair of
+// parentheses a well-formed expression).
+bool closes_below_start(std::string_view expression) {
+  bool quoted = false;
+  long depth = 0;
+  for (const char c : expression) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '(') ++depth;
+    if (c == ')' && --depth < 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -26,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string result = checked(expression);
   // The nesting bound is far above any real expression; away from it, one more
   // pair of parentheses is the same expression.
-  if (std::count(expression.begin(), expression.end(), '(') < 900)
+  if (std::count(expression.begin(), expression.end(), '(') < 900 && !closes_below_start(expression))
     QM_FUZZ_CHECK(checked("(" + std::string(expression) + ")") == result);
   QM_FUZZ_CHECK(checked(std::string(expression) + "  ") == result);
 
