@@ -14,6 +14,9 @@ packages=(
   cmake ninja-build python3 googletest
   # the build machine's own compiler: the script core is also built natively
   g++
+  # the fuzz targets of the script core: clang with libFuzzer and the
+  # sanitizers' run-time libraries (fuzz/)
+  clang libclang-rt-14-dev
   # dpkg-source unpacks the third-party source packages (scripts/build-deps.sh)
   dpkg-dev
   # the Windows side: Wine with its 32- and 64-bit halves, a display for windows

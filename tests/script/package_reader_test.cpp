@@ -326,5 +326,39 @@ TEST(BuildConstantsTest, Substitution) {
   EXPECT_EQ(self.size(), VariableStore::kMaxExpandPasses + 6u) << "a constant holding itself stops";
 }
 
+// Each pass tries the constants in list order, each on the result of the one
+// before, whether or not a reference to it stood in the text at the start.
+TEST(BuildConstantsTest, ListOrderWithinAPass) {
+  const std::vector<std::string> twice = {"A", "x", "B", "#A#", "A", "y"};
+  const std::vector<std::string> later = {"OUTER", "[#INNER#]", "INNER", "in"};
+  const std::vector<std::string> earlier = {"INNER", "in", "OUTER", "[#INNER#]"};
+  const struct {
+    const std::vector<std::string>* constants;
+    const char* text;
+    const char* result;
+  } cases[] = {
+      {&twice, "#B#", "y"},          // the second A comes after B: it replaces what B brought in
+      {&twice, "#A# #B#", "x y"},
+      {&later, "#OUTER#", "[in]"},   // INNER comes later in the same pass
+      {&earlier, "#OUTER#", "[in]"}, // INNER is already past: the next pass takes it
+      {&earlier, "#inner##OUTER#", "in[in]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(substitute_constants(c.text, *c.constants), c.result) << c.text;
+}
+
+// A constant whose value brings in its own reference twice would double the
+// text on every pass; the growth bound stops it at the last pass that fits,
+// after a handful of passes.
+TEST(BuildConstantsTest, GrowthIsBounded) {
+  const std::vector<std::string> constants = {"TWICE", "#TWICE##TWICE#", "BUILDMODE", "WEB"};
+  const std::string doubled = substitute_constants("#TWICE#", constants);
+  EXPECT_LE(doubled.size(), 7 + kMaxConstantsGrowth);
+  EXPECT_GT(doubled.size(), kMaxConstantsGrowth / 2) << "it goes as far as the bound allows";
+
+  // The bound is on what substitution adds: a long text keeps its constants.
+  const std::string long_text(2 * kMaxConstantsGrowth, 'x');
+  EXPECT_EQ(substitute_constants(long_text + "#BUILDMODE#", constants), long_text + "WEB");
+}
+
 }  // namespace
 }  // namespace qm

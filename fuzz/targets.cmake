@@ -1,0 +1,22 @@
+# The fuzz targets, one per reader of untrusted input in the script core.
+# Target NAME is the program NAME_fuzz built from fuzz/NAME_fuzz.cpp, seeded
+# from fuzz/corpus/NAME/. Read by the main build (smoke runs) and by the
+# native fuzz build.
+set(QM_FUZZ_TARGETS
+  build_constants
+  comma_text
+  command_line
+  condition
+  expression
+  message_catalogue
+  package_reader
+  script_validator
+  secret_text
+  text_forms
+  translations
+  variable_store
+)
+# The archive library's target comes with its own list of sources.
+if(EXISTS "${CMAKE_CURRENT_LIST_DIR}/qvx_archive.cmake")
+  list(APPEND QM_FUZZ_TARGETS qvx_archive)
+endif()
