@@ -16,7 +16,7 @@ namespace {
 void dry_walk(const qm::SetupPackage& package, const qm::VariableStore& variables) {
   for (std::size_t line = 0; line < package.line_count(); ++line) {
     if (package.is_commented_out(line)) continue;
-    const std::string& command = package.command(line);
+    const std::string_view command = package.command(line);
     if (command == "If" || command == "Else If") {
       const qm::ConditionFields fields{package.field_of_line(line, 1), package.field_of_line(line, 2),
                                        package.field_of_line(line, 3), package.field_of_line(line, 4)};

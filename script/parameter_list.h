@@ -38,6 +38,7 @@ class ParameterList {
 
   std::size_t size() const { return entries_.size(); }
   std::string_view operator[](std::size_t i) const { return entries_[i]; }
+  const std::vector<std::string_view>& entries() const { return entries_; }
 
   // The position of the first entry equal to `key` without regard to case,
   // or npos. `line_ids` must be the list the index was built for.

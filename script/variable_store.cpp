@@ -89,19 +89,21 @@ void VariableStore::clear() {
 // One pass of substitution: "$NEWLINE$" first, then each variable in
 // definition order, each on the result of the one before. Nothing when a
 // substitution would make the text longer than `max_length`.
-std::optional<std::string> VariableStore::substitute_pass(std::string_view text, bool quoted,
-                                                          std::size_t max_length) const {
+std::optional<std::string> VariableStore::substitute_pass(std::string_view text, bool quoted, std::size_t max_length,
+                                                          std::vector<std::size_t>* substituted) const {
   auto lines = replace_ignore_case_within(text, kNewlineMarker, "\r\n", max_length);
   if (!lines) return std::nullopt;
-  return substitute_all_variables(std::move(*lines), quoted, max_length);
+  return substitute_all_variables(std::move(*lines), quoted, max_length, substituted);
 }
 
 std::optional<std::string> VariableStore::substitute_all_variables(std::string text, bool quoted,
-                                                                   std::size_t max_length) const {
+                                                                   std::size_t max_length,
+                                                                   std::vector<std::size_t>* substituted) const {
   auto substitute = [&](std::size_t i) -> bool {
     const std::string value = quoted ? '"' + values_[i] + '"' : values_[i];
     auto replaced = replace_ignore_case_within(text, reference(names_[i]), value, max_length);
     if (!replaced) return false;
+    if (substituted != nullptr && *replaced != text) substituted->push_back(i);
     text = std::move(*replaced);
     return true;
   };
@@ -143,44 +145,20 @@ std::optional<std::string> VariableStore::substitute_all_variables(std::string t
   }
 }
 
-// The variables a text names between two dollar signs, sorted, each once.
-std::vector<std::size_t> VariableStore::referenced_variables(std::string_view text) const {
-  std::vector<std::size_t> found;
-  std::string_view last_name;
-  std::size_t open = text.find('$');
-  while (open != std::string_view::npos) {
-    const std::size_t close = text.find('$', open + 1);
-    if (close == std::string_view::npos) break;
-    const std::string_view name = text.substr(open + 1, close - open - 1);
-    if (!name.empty() && name != last_name) {
-      last_name = name;
-      if (const std::size_t i = find(name); i != IndexedList::npos) found.push_back(i);
-    }
-    open = close;
-  }
-  std::sort(found.begin(), found.end());
-  found.erase(std::unique(found.begin(), found.end()), found.end());
-  return found;
-}
-
 std::string VariableStore::expand(std::string_view text) const {
   if (text.find('$') == std::string_view::npos) return std::string(text);
   auto guard = lock();
   std::string current(text);
-  std::vector<std::vector<std::size_t>> named_before;
-  if (irregular_names_ == 0) named_before.push_back(referenced_variables(current));
+  std::vector<std::vector<std::size_t>> substituted_before;
   for (int pass = 0; pass < kMaxExpandPasses; ++pass) {
-    std::optional<std::string> result = substitute_pass(current, false, kMaxExpandedLength);
+    std::vector<std::size_t> substituted;
+    std::optional<std::string> result = substitute_pass(current, false, kMaxExpandedLength, &substituted);
     if (!result) break;  // past the length bound: the last whole pass stands
     if (result->find('$') == std::string::npos || *result == current) return std::move(*result);
-    // Names with a dollar sign in them (only a plug-in brings them) hide from
-    // the search for named variables; with them, only the bounds apply.
-    if (irregular_names_ == 0) {
-      std::vector<std::size_t> named = referenced_variables(*result);
-      if (std::find(named_before.begin(), named_before.end(), named) != named_before.end())
-        return std::move(*result);  // a circle: further passes would bring the same variables back
-      named_before.push_back(std::move(named));
-    }
+    // Substituted in definition order, so the same variables make the same list.
+    if (std::find(substituted_before.begin(), substituted_before.end(), substituted) != substituted_before.end())
+      return std::move(*result);  // a circle: further passes would do the same again
+    substituted_before.push_back(std::move(substituted));
     current = std::move(*result);
   }
   return current;
@@ -188,7 +166,7 @@ std::string VariableStore::expand(std::string_view text) const {
 
 std::string VariableStore::expand_quoted(std::string_view text) const {
   auto guard = lock();
-  std::optional<std::string> result = substitute_pass(text, true, kMaxExpandedLength);
+  std::optional<std::string> result = substitute_pass(text, true, kMaxExpandedLength, nullptr);
   if (!result) return std::string(text);
   if (result->find('$') != std::string::npos && *result != text) return expand(*result);
   return std::move(*result);

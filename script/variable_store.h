@@ -45,14 +45,13 @@ class VariableStore {
   // Expansion repeats passes until the text is stable. A variable whose
   // value refers to itself, directly or through others, would keep the text
   // growing or circling for ever; such a text is recognised when a pass
-  // leaves it naming the same variables as an earlier pass did, and the
-  // expansion ends with the text after that pass ("$A$" with A = "$A$x" gives
-  // "$A$x"). A reference chain without such a circle names deeper variables
-  // after every pass, so ordinary texts are not affected. Two safety bounds
-  // remain for texts whose references only form across substituted values:
-  // at most kMaxExpandPasses passes, and no pass that would make the text
-  // longer than kMaxExpandedLength (the text after the last whole pass
-  // stands then).
+  // substitutes the same variables as an earlier pass did, and the expansion
+  // ends with the text after that pass ("$A$" with A = "$A$x" gives
+  // "$A$xx"). Without such a circle every pass substitutes variables nearer
+  // the end of their reference chains than the pass before, so ordinary
+  // texts are not affected. Two safety bounds remain: at most
+  // kMaxExpandPasses passes, and no pass that would make the text longer
+  // than kMaxExpandedLength (the text after the last whole pass stands then).
   static constexpr int kMaxExpandPasses = 64;
   static constexpr std::size_t kMaxExpandedLength = 16u * 1024u * 1024u;
 
@@ -92,9 +91,12 @@ class VariableStore {
 
  private:
   std::size_t find(std::string_view name) const { return names_.find(name); }
-  std::optional<std::string> substitute_pass(std::string_view text, bool quoted, std::size_t max_length) const;
-  std::optional<std::string> substitute_all_variables(std::string text, bool quoted, std::size_t max_length) const;
-  std::vector<std::size_t> referenced_variables(std::string_view text) const;
+  // One pass of substitution; `substituted`, when given, receives the
+  // variables that changed the text, in definition order.
+  std::optional<std::string> substitute_pass(std::string_view text, bool quoted, std::size_t max_length,
+                                             std::vector<std::size_t>* substituted) const;
+  std::optional<std::string> substitute_all_variables(std::string text, bool quoted, std::size_t max_length,
+                                                      std::vector<std::size_t>* substituted) const;
   void append(std::string upper_name, std::string value);
 
   mutable std::recursive_mutex mutex_;
