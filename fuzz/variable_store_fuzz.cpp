@@ -18,29 +18,42 @@ using Variables = std::vector<std::pair<std::string, std::string>>;
 
 // Substitution as its rule says, without the store's quick search: a pass
 // replaces "$NEWLINE$", then each variable in store order on the result of the
-// one before; passes repeat while the text changes and still holds a "$".
+// one before; passes repeat while the text changes and still holds a "$",
+// until a pass substitutes the same variables as an earlier one.
 // Kept within small bounds of its own (nothing when it leaves them), where
 // the store's far larger bounds cannot have been reached.
 constexpr int kPlainPasses = 16;
 constexpr std::size_t kPlainLength = 1u << 16;
 
-std::optional<std::string> plain_pass(const Variables& variables, std::string text, bool quoted) {
+// `substituted`, when given, receives the positions of the variables that
+// changed the text.
+std::optional<std::string> plain_pass(const Variables& variables, std::string text, bool quoted,
+                                      std::vector<std::size_t>* substituted = nullptr) {
   text = qm::replace_ignore_case(text, "$NEWLINE$", "\r\n");
-  for (const auto& [name, value] : variables) {
+  for (std::size_t i = 0; i < variables.size(); ++i) {
+    const auto& [name, value] = variables[i];
     auto replaced =
         qm::replace_ignore_case_within(text, "$" + name + "$", quoted ? '"' + value + '"' : value, kPlainLength);
     if (!replaced) return std::nullopt;
+    if (substituted != nullptr && *replaced != text) substituted->push_back(i);
     text = std::move(*replaced);
   }
   return text;
 }
 
+// Passes end, too, at the first pass that substitutes the same variables as
+// an earlier one: a circle of references.
 std::optional<std::string> plain_expand(const Variables& variables, std::string_view text) {
   std::string current(text);
   if (current.find('$') == std::string::npos) return current;
+  std::vector<std::vector<std::size_t>> substituted_before;
   for (int pass = 0; pass < kPlainPasses; ++pass) {
-    std::optional<std::string> result = plain_pass(variables, current, false);
+    std::vector<std::size_t> substituted;
+    std::optional<std::string> result = plain_pass(variables, current, false, &substituted);
     if (!result || result->find('$') == std::string::npos || *result == current) return result;
+    for (const auto& before : substituted_before)
+      if (before == substituted) return result;
+    substituted_before.push_back(std::move(substituted));
     current = std::move(*result);
   }
   return std::nullopt;
@@ -54,7 +67,7 @@ std::optional<std::string> plain_expand_quoted(const Variables& variables, std::
 
 // A name the store holds twice (replace_all keeps both): walking every
 // variable substitutes both in turn, the quick search only the first
-// (known/variable_store/name_given_twice.txt). Such stores are left out of the
+// (corpus/variable_store/name_given_twice.txt). Such stores are left out of the
 // comparison until the store agrees.
 bool names_given_twice(const Variables& variables) {
   for (std::size_t i = 0; i < variables.size(); ++i)

@@ -27,14 +27,16 @@ T read_le(const unsigned char* at) {
 std::optional<std::uint32_t> pe_image_end(const unsigned char* headers, std::size_t available) {
   if (headers == nullptr || available < kNewHeaderOffsetField + 4) return std::nullopt;
   if (headers[0] != 'M' || headers[1] != 'Z') return std::nullopt;
-  const std::size_t signature = read_le<std::uint32_t>(headers + kNewHeaderOffsetField);
-  const std::size_t file_header = signature + kSignatureSize;
+  // Offsets are checked in 64 bits: in a 32-bit process an offset near 4 GB
+  // would wrap round past the buffer's start.
+  const std::uint64_t signature = read_le<std::uint32_t>(headers + kNewHeaderOffsetField);
+  const std::uint64_t file_header = signature + kSignatureSize;
   if (file_header > available || available - file_header < kFileHeaderSize) return std::nullopt;
   if (std::memcmp(headers + signature, "PE\0\0", 4) != 0) return std::nullopt;
 
   const std::size_t sections = read_le<std::uint16_t>(headers + file_header + kSectionCountField);
   const std::size_t optional_size = read_le<std::uint16_t>(headers + file_header + kOptionalHeaderSizeField);
-  const std::size_t table = file_header + kFileHeaderSize + optional_size;
+  const std::uint64_t table = file_header + kFileHeaderSize + optional_size;
   if (table > available || (available - table) / kSectionEntrySize < sections) return std::nullopt;
 
   std::uint64_t end = 0;

@@ -49,6 +49,11 @@ TEST(PeImageTest, MalformedHeadersGiveNothing) {
   auto signature_outside = image_headers({{0x400, 0x100}});
   const std::uint32_t far_away = 0x7FFFFFF0;
   std::memcpy(&signature_outside[0x3C], &far_away, 4);
+  // Near 4 GB an offset would wrap round to before the buffer (the engine is
+  // a 32-bit program).
+  auto signature_wraps = image_headers({{0x400, 0x100}});
+  const std::uint32_t wrapping = 0xFFFFFFFE;
+  std::memcpy(&signature_wraps[0x3C], &wrapping, 4);
   auto too_many_sections = image_headers({{0x400, 0x100}});
   const std::uint16_t many = 0xFFFF;
   std::memcpy(&too_many_sections[0x84 + 2], &many, 2);
@@ -56,6 +61,7 @@ TEST(PeImageTest, MalformedHeadersGiveNothing) {
   EXPECT_EQ(pe_image_end(not_mz.data(), not_mz.size()), std::nullopt);
   EXPECT_EQ(pe_image_end(no_signature.data(), no_signature.size()), std::nullopt);
   EXPECT_EQ(pe_image_end(signature_outside.data(), signature_outside.size()), std::nullopt);
+  EXPECT_EQ(pe_image_end(signature_wraps.data(), signature_wraps.size()), std::nullopt);
   EXPECT_EQ(pe_image_end(too_many_sections.data(), too_many_sections.size()), std::nullopt);
   const auto good = image_headers({{0x400, 0x100}});
   EXPECT_EQ(pe_image_end(good.data(), 0x100), std::nullopt) << "section table beyond the bytes given";
