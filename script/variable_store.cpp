@@ -109,8 +109,10 @@ std::optional<std::string> VariableStore::substitute_all_variables(std::string t
   };
 
   if (irregular_names_ > 0) {
+    // A name the store holds twice (a plug-in's store may) is substituted
+    // once, with its first value, as get() and the quick search below read it.
     for (std::size_t i = 0; i < names_.size(); ++i)
-      if (!substitute(i)) return std::nullopt;
+      if (find(names_[i]) == i && !substitute(i)) return std::nullopt;
     return text;
   }
 

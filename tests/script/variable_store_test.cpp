@@ -116,6 +116,14 @@ TEST(VariableStoreTest, ExpandWithUnusualNamesMatchesTheOrdinaryRules) {
   store.replace_all("A$B,1,TARGET,C:\\,LATE,$TARGET$x");
   EXPECT_EQ(store.expand("$A$B$"), "1");
   EXPECT_EQ(store.expand("$LATE$"), "C:\\x");
+
+  // A name a plug-in's store holds twice counts with its first value, with
+  // such names in the store or without.
+  for (const char* text : {"A,x,B,$A$,A,y,Q$,q", "A,x,B,$A$,A,y"}) {
+    VariableStore twice;
+    twice.replace_all(text);
+    EXPECT_EQ(twice.expand("[$B$ $a$]"), "[x x]") << text;
+  }
 }
 
 TEST(VariableStoreTest, SelfReferenceStopsAtOnce) {
