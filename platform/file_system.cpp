@@ -64,6 +64,22 @@ bool write_completely(HANDLE file, const void* data, std::size_t size) {
   return true;
 }
 
+bool read_completely(HANDLE file, void* data, std::size_t size) {
+  char* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+    if (!ReadFile(file, bytes, chunk, &got, nullptr)) return false;
+    if (got == 0) {
+      SetLastError(ERROR_HANDLE_EOF);
+      return false;
+    }
+    bytes += got;
+    size -= got;
+  }
+  return true;
+}
+
 void write_whole_file(const std::string& path, const std::string& bytes) {
   const UniqueHandle file = create_for_writing(path);
   if (!write_completely(file.get(), bytes.data(), bytes.size()))

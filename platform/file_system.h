@@ -16,6 +16,10 @@ bool folder_exists(const std::string& path);
 // False when Windows refuses (GetLastError() tells why).
 bool write_completely(HANDLE file, const void* data, std::size_t size);
 
+// Reads exactly `size` bytes from an open file at its current position. False
+// when Windows refuses or the file ends first (GetLastError() tells which).
+bool read_completely(HANDLE file, void* data, std::size_t size);
+
 // Writes the bytes to a new file (replacing an old one).
 void write_whole_file(const std::string& path, const std::string& bytes);
 

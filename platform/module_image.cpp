@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/unique_resource.h"
 #include "platform/windows_error.h"
 #include "script/pe_image.h"
@@ -17,6 +18,14 @@ UniqueHandle open_for_reading(const std::string& path) {
   UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw WindowsError("Unable to open the file " + path, GetLastError());
+  return file;
+}
+
+UniqueHandle open_at(const std::string& path, std::uint64_t offset) {
+  UniqueHandle file = open_for_reading(path);
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) throw WindowsError("Unable to read " + path, GetLastError());
   return file;
 }
 
@@ -49,28 +58,15 @@ AppendedData find_appended_data(HMODULE module) {
 
 std::string read_file_range(const std::string& path, std::uint64_t offset, std::uint64_t size) {
   if (size > 0x7FFFFFFF) throw WindowsError("Unable to read " + path, ERROR_NOT_ENOUGH_MEMORY);
-  UniqueHandle file = open_for_reading(path);
-  LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) throw WindowsError("Unable to read " + path, GetLastError());
+  UniqueHandle file = open_at(path, offset);
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) throw WindowsError("Unable to read " + path, GetLastError());
-    if (got == 0) throw WindowsError("Unable to read " + path, ERROR_HANDLE_EOF);
-    done += got;
-  }
+  if (!read_completely(file.get(), bytes.data(), bytes.size())) throw WindowsError("Unable to read " + path, GetLastError());
   return bytes;
 }
 
 void read_file_pieces(const std::string& path, std::uint64_t offset, std::uint64_t size, std::size_t piece,
                       const std::function<bool(std::string_view)>& take) {
-  UniqueHandle file = open_for_reading(path);
-  LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) throw WindowsError("Unable to read " + path, GetLastError());
+  UniqueHandle file = open_at(path, offset);
   std::string buffer(piece, '\0');
   while (size > 0) {
     DWORD got = 0;

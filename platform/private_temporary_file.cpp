@@ -44,14 +44,8 @@ std::string PrivateTemporaryFile::read_all() {
   if (!SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN))
     throw WindowsError("Unable to read the temporary file " + path_, GetLastError());
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    if (!ReadFile(handle_.get(), bytes.data() + done, want, &got, nullptr) || got == 0)
-      throw WindowsError("Unable to read the temporary file " + path_, got == 0 ? ERROR_HANDLE_EOF : GetLastError());
-    done += got;
-  }
+  if (!read_completely(handle_.get(), bytes.data(), bytes.size()))
+    throw WindowsError("Unable to read the temporary file " + path_, GetLastError());
   return bytes;
 }
 
