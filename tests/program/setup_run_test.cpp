@@ -103,6 +103,16 @@ TEST_F(SetupRunTest, TheScriptCanMoveTheTrace) {
   EXPECT_EQ(test::read_file(first).substr(0, 2), std::string("<\0", 2)) << "no byte-order mark";
 }
 
+// What the end-to-end tests of the commands rely on: a dump line shows the
+// variables as they were when it ran.
+TEST_F(SetupRunTest, ADumpLineShowsTheVariables) {
+  ASSERT_EQ(run(test::script_package("Set Variable | TEXT | a, \"quoted\" value\nmark x\ndump\nmark y"), "/s"), 0u);
+  const auto variables = folder_->variables();
+  EXPECT_EQ(variables.at("TEXT"), "a, \"quoted\" value");
+  EXPECT_EQ(variables.at("RUN"), "x") << "the store as it was at the dump line";
+  EXPECT_EQ(variables.at("EXEDIR"), folder_->path());
+}
+
 TEST_F(SetupRunTest, NoTraceWithoutATraceFile) {
   ASSERT_EQ(run(test::script_package("mark a"), "/s"), 0u);
   WIN32_FIND_DATAA found;

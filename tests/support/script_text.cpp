@@ -7,6 +7,8 @@ namespace qm::test {
 
 namespace {
 
+constexpr const char* kDumpCommand = "Dump Variables";
+
 std::string_view trim(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.remove_suffix(1);
@@ -40,6 +42,12 @@ PackageText script_package(std::string_view script) {
     }
     if (line.starts_with("mark ")) {
       package.add_line("Set Variable", {"RUN", "$RUN$" + std::string(line.substr(5))}, state);
+      continue;
+    }
+    if (line == "dump") {
+      package.add_line(kDumpCommand, {"dump variables.txt", "test_plugin.dll"}, state);
+      package.lines.back().media_folder = "dump\\";
+      if (package.plugin_commands.empty()) package.plugin_commands.push_back(kDumpCommand);
       continue;
     }
     std::vector<std::string> parts = split_fields(line);

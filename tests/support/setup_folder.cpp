@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "script/comma_text.h"
+
 namespace qm::test {
 
 SetupFolder::SetupFolder(const std::string& appended, const std::string& resource_archive) {
@@ -11,10 +13,22 @@ SetupFolder::SetupFolder(const std::string& appended, const std::string& resourc
   if (!resource_archive.empty())
     copy_file(program_folder() + "qvx_fixtures\\" + resource_archive, folder_.file("setup.res"));
   write_file(folder_.file("setup.msi"), "");
+  CreateDirectoryA(folder_.file("data").c_str(), nullptr);
+  CreateDirectoryA(folder_.file("data\\dump").c_str(), nullptr);
+  copy_file(program_folder() + "test_plugin.dll", folder_.file("data\\dump\\test_plugin.dll"));
 }
 
 std::uint32_t SetupFolder::run(const std::string& arguments) const {
   return run_and_wait("\"" + setup_ + "\" " + arguments);
+}
+
+std::map<std::string, std::string> SetupFolder::variables() const {
+  std::map<std::string, std::string> variables;
+  const std::string dump = folder_.file("variables.txt");
+  if (GetFileAttributesA(dump.c_str()) == INVALID_FILE_ATTRIBUTES) return variables;
+  const std::vector<std::string> items = from_comma_text(read_file(dump));
+  for (std::size_t i = 0; i + 1 < items.size(); i += 2) variables[items[i]] = items[i + 1];
+  return variables;
 }
 
 std::size_t support_folders_in_temp() {

@@ -1,9 +1,12 @@
 #pragma once
 // A setup folder as a product's build makes it: <name>.exe (the engine with
 // the package appended), qvx.lib, <name>.res, <name>.msi, in a private
-// temporary folder.
+// temporary folder. The tests' plug-in lies in its data folder, so that a
+// script's "dump" lines (tests/support/script_text.h) can show what the run's
+// variables were.
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "tests/support/package_text.h"
@@ -24,6 +27,10 @@ class SetupFolder {
 
   // Runs setup.exe with these arguments; the full exit code.
   std::uint32_t run(const std::string& arguments) const;
+
+  // The variables as the last "dump" line of the last run found them, by
+  // name; empty when no dump line ran.
+  std::map<std::string, std::string> variables() const;
 
  private:
   TempFolder folder_;

@@ -27,6 +27,9 @@
 //   progress-thread     reports 30 "from another thread" from a thread of its own
 //   wait-for-cancel     reports 50 "waiting" until the callback answers 0;
 //                       appends CANCELLED (FALSE when it gave up after a minute)
+//   dump FILE           writes the store text it was given to FILE in the
+//                       folder that the store's EXEDIR names (end-to-end
+//                       tests read a real setup's variables so)
 // Anything else fails (-1).
 //
 // The work is done by the first call, as real plug-ins do it; the second only
@@ -36,6 +39,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,6 +63,43 @@ std::string quoted(const std::string& item) {
 
 std::string with_variable(const std::string& store, const std::string& name, const std::string& value) {
   return store + (store.empty() ? "" : ",") + quoted(name) + "," + quoted(value);
+}
+
+// The items of comma text: quoted items with doubled inner quotes, or plain.
+std::vector<std::string> comma_items(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t at = 0;
+  while (at <= text.size()) {
+    std::string item;
+    if (at < text.size() && text[at] == '"') {
+      for (++at; at < text.size(); ++at) {
+        if (text[at] == '"' && (at + 1 >= text.size() || text[at + 1] != '"')) break;
+        if (text[at] == '"') ++at;
+        item += text[at];
+      }
+      ++at;
+    } else {
+      while (at < text.size() && text[at] != ',') item += text[at++];
+    }
+    items.push_back(item);
+    if (at >= text.size()) break;
+    ++at;  // the comma
+  }
+  return items;
+}
+
+bool dump_store(const std::string& store, const std::string& file_name) {
+  const std::vector<std::string> items = comma_items(store);
+  std::string folder;
+  for (std::size_t i = 0; i + 1 < items.size(); i += 2)
+    if (items[i] == "EXEDIR") folder = items[i + 1];
+  if (folder.empty()) return false;
+  HANDLE file = CreateFileA((folder + file_name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL wrote = WriteFile(file, store.data(), static_cast<DWORD>(store.size()), &written, nullptr);
+  CloseHandle(file);
+  return wrote && written == store.size();
 }
 
 void crash() {
@@ -144,6 +185,9 @@ bool work(const std::string& mode, const std::string& argument, const std::strin
       if (!cancelled) Sleep(1);
     }
     g_result = with_variable(store, "CANCELLED", cancelled ? "TRUE" : "FALSE");
+  } else if (mode == "dump") {
+    if (!dump_store(store, argument)) return false;
+    g_result = store;
   } else if (mode == "crash-first") {
     crash();
   } else if (mode == "crash-nested") {
