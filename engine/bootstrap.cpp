@@ -127,6 +127,9 @@ class Bootstrap {
     switch (initialise_run(engine_)) {
       case InitialisationResult::kInvalidScript: throw StartupFailure{kExitInvalidScript};
       case InitialisationResult::kNoInstallerDatabase: break;
+      case InitialisationResult::kLanguageCancelled:
+        end_of_script_cleanup(engine_);
+        break;
       case InitialisationResult::kRun:
         run_script(engine_);
         engine_.instance_data->save_selection_data(engine_);

@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "engine/error_text.h"
+#include "engine/localization.h"
 #include "engine/progress.h"
 #include "engine/run_values.h"
 #include "platform/messages.h"
@@ -34,6 +35,7 @@ void refresh_settings(Engine& engine) {
   engine.caption_title = variables.get("TITLE");
   engine.caption_title_only = variables.get("VRAKLOGO") == "TRUE";
   define_clock_variables(engine);
+  refresh_language(engine);
   refresh_cache_variables(engine);
 }
 

@@ -58,4 +58,6 @@ std::string language_name(int identifier) {
 
 std::string user_language_name() { return language_of_locale_field(LOCALE_ILANGUAGE); }
 
+std::string user_default_language_name() { return language_of_locale_field(LOCALE_IDEFAULTLANGUAGE); }
+
 }  // namespace qm

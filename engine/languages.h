@@ -18,4 +18,8 @@ std::string language_name(int identifier);
 // The user's language (the user default locale), by name.
 std::string user_language_name();
 
+// The default language of the user's locale, by name: what the language
+// dialog offers first.
+std::string user_default_language_name();
+
 }  // namespace qm

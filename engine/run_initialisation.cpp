@@ -5,6 +5,7 @@
 
 #include "engine/engine.h"
 #include "engine/interpreter.h"
+#include "engine/localization.h"
 #include "engine/resume_entry.h"
 #include "engine/run_values.h"
 #include "platform/account.h"
@@ -156,9 +157,7 @@ InitialisationResult initialise_run(Engine& engine) {
   delete_resume_entry(engine.package.product_code);
   record_activation_properties(engine);
 
-  engine.translations.current_language.clear();
-  engine.translations.loaded_language = "ZILCH";
-  engine.variables.define("LANGUAGE", "", category::kInitialization);
+  if (!choose_start_language(engine)) return InitialisationResult::kLanguageCancelled;
 
   inject_command_line(engine);
   engine.script.position = 0;

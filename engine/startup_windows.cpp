@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "engine/window_placement.h"
-#include "platform/system_library.h"
+#include "platform/dialog_form.h"
 #include "platform/unique_resource.h"
 
 namespace qm {
@@ -52,26 +52,6 @@ void register_classes(HINSTANCE instance) {
   RegisterClassA(&preparing);
 }
 
-// The progress bar class lives in comctl32, which is not one of the libraries
-// Windows always takes from the system folder: load it from there by path.
-void load_common_controls() {
-  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  HMODULE controls = platform::load_system_library("comctl32.dll");
-  if (controls == nullptr) return;
-  const auto init = reinterpret_cast<InitFunction>(
-      reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
-  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
-  if (init != nullptr) init(&classes);
-}
-
-HFONT dialog_font() {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
-}
-
 void paint_now(HWND window) {
   if (window != nullptr) {
     InvalidateRect(window, nullptr, TRUE);
@@ -95,13 +75,14 @@ StartupWindows::StartupWindows(const std::string& splash_picture, const std::str
     : windows_(std::make_unique<Windows>()) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   register_classes(instance);
-  load_common_controls();
+  platform::init_common_controls(ICC_PROGRESS_CLASS);
   const int screen_width = GetSystemMetrics(SM_CXSCREEN);
   const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+  const platform::DpiScale scale = platform::DpiScale::of_screen();
 
   // The preparing window: fixed size, single border, no caption buttons.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  RECT frame{0, 0, scale(kClientWidth), scale(kClientHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -121,18 +102,18 @@ StartupWindows::StartupWindows(const std::string& splash_picture, const std::str
     placed = preparing_window_beside_splash(splash, width, height, screen_width, screen_height);
   }
 
-  windows_->font.reset(dialog_font());
+  windows_->font = platform::create_point_font("Tahoma", 8);
   HWND window = CreateWindowExA(WS_EX_DLGMODALFRAME, kPreparingClass, caption.c_str(), style, placed.left,
                                 placed.top, width, height, nullptr, nullptr, instance, nullptr);
   windows_->preparing.reset(window);
-  HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, 16, 16, 32, 32, window, nullptr,
-                              instance, nullptr);
-  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)), 0);
-  HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 56, 16, 297, 33, window,
-                               nullptr, instance, nullptr);
+  HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, scale(16), scale(16), scale(32),
+                              scale(32), window, nullptr, instance, nullptr);
+  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(platform::engine_window_icon()), 0);
+  HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, scale(56), scale(16),
+                               scale(297), scale(33), window, nullptr, instance, nullptr);
   SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(windows_->font.get()), TRUE);
-  windows_->progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 16, 56, 337, 17, window,
-                                       nullptr, instance, nullptr);
+  windows_->progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, scale(16), scale(56),
+                                       scale(337), scale(17), window, nullptr, instance, nullptr);
   ShowWindow(window, SW_SHOWNORMAL);
   paint_now(window);
 }

@@ -80,6 +80,18 @@ bool read_completely(HANDLE file, void* data, std::size_t size) {
   return true;
 }
 
+std::optional<std::string> read_whole_file(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  // What a 32-bit process can hold at all; larger is no file the engine reads.
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x3FFFFFFF) return std::nullopt;
+  std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+  if (!read_completely(file.get(), content.data(), content.size())) return std::nullopt;
+  return content;
+}
+
 void write_whole_file(const std::string& path, const std::string& bytes) {
   const UniqueHandle file = create_for_writing(path);
   if (!write_completely(file.get(), bytes.data(), bytes.size()))

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace qm::platform {
@@ -19,6 +20,9 @@ bool write_completely(HANDLE file, const void* data, std::size_t size);
 // Reads exactly `size` bytes from an open file at its current position. False
 // when Windows refuses or the file ends first (GetLastError() tells which).
 bool read_completely(HANDLE file, void* data, std::size_t size);
+
+// The whole content of a file; nothing when it cannot be opened or read.
+std::optional<std::string> read_whole_file(const std::string& path);
 
 // Writes the bytes to a new file (replacing an old one).
 void write_whole_file(const std::string& path, const std::string& bytes);

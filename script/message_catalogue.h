@@ -23,6 +23,10 @@ inline constexpr int kGeneralSetupFailure = 19;
 inline constexpr int kScriptErrorHeading = 20;
 inline constexpr int kWizardCaption = 23;
 inline constexpr int kPreparing = 24;
+inline constexpr int kOkButton = 38;
+inline constexpr int kCancelButton = 39;
+inline constexpr int kSelectLanguageCaption = 89;
+inline constexpr int kSelectLanguagePrompt = 90;
 }  // namespace message
 
 class MessageCatalogue {

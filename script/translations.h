@@ -23,12 +23,17 @@ class Translations {
   // Key for a "Localization Variable" text.
   static std::string variable_key(std::string_view name);
 
+  // The lines of a translation file: ended by CR LF, LF or CR alone; a last
+  // line without an end counts, an end at the end of the file adds none.
+  static std::vector<std::string> file_lines(std::string_view text);
+
   std::string current_language;
   std::string loaded_language = "ZILCH";  // no real language has this name
   std::string mode;                       // the LOCMODE build constant
   std::vector<std::string> keys;          // line identifiers or variable keys
   std::vector<std::string> sources;       // parallel to keys: the original texts
   std::vector<std::string> translated;    // parallel to keys: the texts in the current language
+  std::vector<std::string> map;           // dialog texts to their entries (used by the wizard)
 };
 
 }  // namespace qm

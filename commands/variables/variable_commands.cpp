@@ -1,5 +1,6 @@
 // Handlers of the catalogue's [commands/variables] rows.
 
+#include "commands/parameters.h"
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "script/ansi_text.h"
@@ -41,6 +42,26 @@ void evaluate_expression_command(Engine& engine, const ScriptLine& line) {
   if (!engine.variables.exists(result_name)) engine.variables.define(result_name, "", kCategory);
   const std::string expression = engine.variables.expand_quoted(engine.field(line, 1));
   engine.variables.set(result_name, evaluate_expression(expression), kCategory);
+}
+
+// "Localization Variable" — field 1: $NAME$ or NAME; field 2: the value,
+// substituted. When a language is chosen, the value is replaced by the
+// variable's own translation (keyed by the name as field 1 writes it) and
+// substituted again. Defines the variable when new.
+void localization_variable_command(Engine& engine, const ScriptLine& line) {
+  static const std::string kCategory = category::of_command("Localization Variable");
+  const std::string name = variable_reference_field(engine, line, 1);
+  if (!engine.variables.exists(name)) engine.variables.define(name, "", kCategory);
+  std::string value = expanded_field(engine, line, 2);
+  if (engine.translations.active()) {
+    std::string written = engine.field(line, 1);
+    std::erase(written, '$');
+    const std::string key = Translations::variable_key(written);
+    if (auto translation = engine.translations.localize(value, key, 1, engine.package.build_constants))
+      value = std::move(*translation);
+    value = engine.variables.expand(value);
+  }
+  engine.variables.set(name, value, kCategory);
 }
 
 }  // namespace qm

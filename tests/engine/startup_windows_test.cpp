@@ -10,6 +10,7 @@
 #include "script/message_catalogue.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_finder.h"
 
 namespace qm {
 namespace {
@@ -42,8 +43,8 @@ TEST(StartupWindowsTest, SplashAndPreparingWindowAreWhereTheyBelong) {
   windows.step_progress();
   pump_messages();
 
-  HWND splash = FindWindowA("QuillmoreSetupSplash", nullptr);
-  HWND preparing = FindWindowA("QuillmoreSetupInit", nullptr);
+  HWND splash = test::find_process_window(GetCurrentProcessId(), "QuillmoreSetupSplash");
+  HWND preparing = test::find_process_window(GetCurrentProcessId(), "QuillmoreSetupInit");
   ASSERT_NE(splash, nullptr);
   ASSERT_NE(preparing, nullptr);
   EXPECT_TRUE(IsWindowVisible(splash));
@@ -72,8 +73,8 @@ TEST(StartupWindowsTest, WithoutAPictureThePreparingWindowIsCentred) {
   test::TempFolder folder;
   StartupWindows windows(folder.file("missing.bmp"), "Caption", "Text");
   pump_messages();
-  EXPECT_EQ(FindWindowA("QuillmoreSetupSplash", nullptr), nullptr);
-  HWND preparing = FindWindowA("QuillmoreSetupInit", nullptr);
+  EXPECT_EQ(test::find_process_window(GetCurrentProcessId(), "QuillmoreSetupSplash"), nullptr);
+  HWND preparing = test::find_process_window(GetCurrentProcessId(), "QuillmoreSetupInit");
   ASSERT_NE(preparing, nullptr);
   const WindowRect placed = rect_of(preparing);
   EXPECT_EQ(placed, centred_on_screen(placed.width, placed.height, GetSystemMetrics(SM_CXSCREEN),

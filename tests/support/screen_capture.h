@@ -11,4 +11,9 @@ void write_test_bitmap(const std::string& path, int width, int height);
 // Saves the whole screen as a 24-bit BMP file.
 void capture_screen(const std::string& path);
 
+// Saves what the screen shows of a window (frame included) as a PNG file in
+// the build's screenshots folder (build/screenshots/<name>.png), for people
+// to look at; gives the file's path.
+std::string save_window_picture(void* window, const std::string& name);
+
 }  // namespace qm::test

@@ -44,8 +44,9 @@ PackageText script_package(std::string_view script) {
       package.add_line("Set Variable", {"RUN", "$RUN$" + std::string(line.substr(5))}, state);
       continue;
     }
-    if (line == "dump") {
-      package.add_line(kDumpCommand, {"dump variables.txt", "test_plugin.dll"}, state);
+    if (line == "dump" || line.starts_with("dump ")) {
+      const std::string_view name = line == "dump" ? "variables" : line.substr(5);
+      package.add_line(kDumpCommand, {"dump " + std::string(name) + ".txt", "test_plugin.dll"}, state);
       package.lines.back().media_folder = "dump\\";
       if (package.plugin_commands.empty()) package.plugin_commands.push_back(kDumpCommand);
       continue;

@@ -5,9 +5,9 @@
 //   Display Dialog | D1 | R | |   trailing empty fields are written out
 //   # End                         a commented-out line
 //   mark x                        shorthand: Set Variable RUN to $RUN$x
-//   dump                          shorthand: the tests' plug-in writes the
+//   dump [NAME]                   shorthand: the tests' plug-in writes the
 //                                 whole variable store beside the setup
-//                                 (SetupFolder::variables reads it)
+//                                 (SetupFolder::variables(NAME) reads it)
 //
 // Blank lines are ignored. The first line of every script sets RUN empty.
 

@@ -22,11 +22,11 @@ std::uint32_t SetupFolder::run(const std::string& arguments) const {
   return run_and_wait("\"" + setup_ + "\" " + arguments);
 }
 
-std::map<std::string, std::string> SetupFolder::variables() const {
+std::map<std::string, std::string> SetupFolder::variables(const std::string& dump) const {
   std::map<std::string, std::string> variables;
-  const std::string dump = folder_.file("variables.txt");
-  if (GetFileAttributesA(dump.c_str()) == INVALID_FILE_ATTRIBUTES) return variables;
-  const std::vector<std::string> items = from_comma_text(read_file(dump));
+  const std::string file = folder_.file(dump + ".txt");
+  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return variables;
+  const std::vector<std::string> items = from_comma_text(read_file(file));
   for (std::size_t i = 0; i + 1 < items.size(); i += 2) variables[items[i]] = items[i + 1];
   return variables;
 }

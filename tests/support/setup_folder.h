@@ -28,9 +28,9 @@ class SetupFolder {
   // Runs setup.exe with these arguments; the full exit code.
   std::uint32_t run(const std::string& arguments) const;
 
-  // The variables as the last "dump" line of the last run found them, by
-  // name; empty when no dump line ran.
-  std::map<std::string, std::string> variables() const;
+  // The variables as the last "dump" line (or "dump <dump>") of the last run
+  // found them, by name; empty when no such line ran.
+  std::map<std::string, std::string> variables(const std::string& dump = "variables") const;
 
  private:
   TempFolder folder_;

@@ -368,9 +368,11 @@ TEST(DeferredLinesTest, TranslatedTextsWhenALanguageIsChosen) {
     translations.translated.emplace_back(text.translation);
   }
   // Run initialisation starts every run without a language; this line
-  // chooses one while the script runs, with the tables above loaded.
+  // chooses one while the script runs, with the tables above loaded (as
+  // loaded last, so that no file replaces them).
   run.engine().commands.add("Choose Test Language", [](Engine& engine, const ScriptLine& line) {
     engine.translations.current_language = engine.field(line, 1);
+    engine.translations.loaded_language = engine.field(line, 1);
   });
   expect_clean_run(run, "translated");
 
