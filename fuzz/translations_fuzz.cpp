@@ -1,6 +1,7 @@
-// The translation lookup. Fields: 1 the localization mode (LOCMODE), 2 the key
-// list, 3 the source texts, 4 the translated texts (the tables, one entry per
-// line, as the files in the support folder hold them), 5 the build constants
+// The translation tables as the engine reads them from their files, and the
+// lookup. Fields: 1 the localization mode (LOCMODE), 2 the key list, 3 the
+// source texts, 4 the translated texts (files of the support folder, split
+// into entries by the engine's own line reader), 5 the build constants
 // (name, value, ... one per line), 6 the key looked up, 7 the text number, 8
 // the text as the script has it.
 
@@ -14,9 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qm::Translations translations;
   translations.current_language = "German";
   translations.mode = field[0];
-  translations.keys = qm::fuzz::lines(field[1]);
-  translations.sources = qm::fuzz::lines(field[2]);
-  translations.translated = qm::fuzz::lines(field[3]);
+  translations.keys = qm::Translations::file_lines(field[1]);
+  translations.sources = qm::Translations::file_lines(field[2]);
+  translations.translated = qm::Translations::file_lines(field[3]);
+  for (const auto& table : {translations.keys, translations.sources, translations.translated})
+    for (const std::string& entry : table) QM_FUZZ_CHECK(entry.find_first_of("\r\n") == std::string::npos);
   const std::vector<std::string> constants = qm::fuzz::lines(field[4]);
   const std::string_view key = field[5];
   // Callers ask for the text numbers their command has: small ones.
