@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/command_catalogue.h"
+#include "engine/component_model.h"
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
@@ -57,6 +58,7 @@ struct Engine {
   ScriptState script;
   Trace trace;
   InstallerPropertyLists properties;
+  ComponentModel components;
   Translations translations;
   MessageCatalogue messages;
   StartupValues startup;
