@@ -98,9 +98,10 @@ class ComponentModel {
 
   // The wizard's feature list applied to the model: each item's mark goes to
   // every component whose name begins with the item's text (case ignored),
-  // except those locked in tree; the item's mark is then taken back from each
-  // such component, so that a locked component undoes the user's click and
-  // the last match in model order decides.
+  // in model order, except those locked in tree; after each such component
+  // the mark is taken back from its state. So a locked component undoes the
+  // user's click (for the components after it too), and the last match
+  // decides the mark the list shows.
   void apply_feature_list(std::vector<FeatureListItem>& items);
 
  private:

@@ -1,7 +1,8 @@
 #pragma once
 // The run's state, owned in one place and handed to every command handler:
 // the package read at start-up, the variables, where the script stands, the
-// recorded installer properties, the trace, and the values fixed at start-up.
+// recorded installer properties, the components, the trace, and the values
+// fixed at start-up.
 
 #include <atomic>
 #include <cstddef>
