@@ -67,7 +67,7 @@ std::string size_text(std::int64_t bytes, const MessageCatalogue& messages) {
                                    messages.text(kMegabytesUnitSlot)});
 }
 
-std::string drive_of(std::string_view path) {
+std::string free_space_drive(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (!path.starts_with("\\\\")) return {};
   const std::size_t share = path.find('\\', 2);
@@ -104,7 +104,7 @@ void ComponentModel::define(std::string_view name, bool selected_by_default, std
   if (!redefined || state_at(*index).empty()) store_state(*index, selected_by_default);
 }
 
-void ComponentModel::remove(std::string_view name) {
+void ComponentModel::mark_deleted(std::string_view name) {
   const auto index = index_of(name);
   if (index && !is_deleted(name)) deleted.push_back(names[*index]);
 }
@@ -185,7 +185,7 @@ std::int64_t ComponentModel::required_space() const {
 std::int64_t ComponentModel::free_space(const VariableStore& variables) const {
   const std::string target = variables.reference_value("TARGETDIR");
   if (target.empty()) return -1;
-  std::string drive = drive_of(target);
+  std::string drive = free_space_drive(target);
   // A network share is asked for by its root, which ends in a backslash.
   if (drive.starts_with("\\\\")) drive += '\\';
   ULARGE_INTEGER available{};

@@ -60,7 +60,7 @@ class ComponentModel {
   void define(std::string_view name, bool selected_by_default, std::string_view description);
   // The changes of the script commands; a name that is not defined changes
   // nothing (unlock and unhide need no definition).
-  void remove(std::string_view name);
+  void mark_deleted(std::string_view name);
   void set_state(std::string_view name, bool selected);
   void set_size(std::string_view name, std::int64_t bytes);
   void lock(std::string_view name);
@@ -126,6 +126,6 @@ std::string size_text(std::int64_t bytes, const MessageCatalogue& messages);
 // The drive of a path, as free space asks for it: "C:" for a path whose
 // second character is ":", "\\server\share" for a network path, otherwise
 // empty.
-std::string drive_of(std::string_view path);
+std::string free_space_drive(std::string_view path);
 
 }  // namespace qm

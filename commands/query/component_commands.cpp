@@ -43,7 +43,7 @@ void define_component_command(Engine& engine, const ScriptLine& line) {
 // "Delete Component" — field 1: the name. The component stays defined but
 // counts as not selected until it is defined again.
 void delete_component_command(Engine& engine, const ScriptLine& line) {
-  engine.components.remove(component_field(engine, line, 1));
+  engine.components.mark_deleted(component_field(engine, line, 1));
 }
 
 // "Get Component State" — field 1: the name; field 2: the result variable

@@ -124,20 +124,20 @@ TEST(ComponentModelTest, DefinitionsStatesAndDeletion) {
       {"deleted",
        [](ComponentModel& m) {
          m.define("Core", true, "");
-         m.remove("Core");
+         m.mark_deleted("Core");
        },
        "Core", true, "TRUE", false},
       {"deleted, then defined again",
        [](ComponentModel& m) {
          m.define("Core", true, "");
-         m.remove("Core");
+         m.mark_deleted("Core");
          m.define("Core", false, "");
        },
        "Core", true, "TRUE", true},
       {"a deleted component's state still changes",
        [](ComponentModel& m) {
          m.define("Core", false, "");
-         m.remove("Core");
+         m.mark_deleted("Core");
          m.set_state("Core", true);
          m.define("Core", false, "");
        },
@@ -179,9 +179,9 @@ TEST(ComponentModelTest, TheSetsHoldEachNameOnce) {
   ComponentModel model;
   model.define("Core", true, "");
   model.define("Docs\\Samples", true, "");
-  model.remove("core");
-  model.remove("Core");
-  model.remove("Missing");
+  model.mark_deleted("core");
+  model.mark_deleted("Core");
+  model.mark_deleted("Missing");
   model.lock("CORE");
   model.lock("Core");
   model.lock("Missing");
@@ -310,13 +310,13 @@ TEST(ComponentModelTest, RequiredSpaceCountsTheSelection) {
          m.define("Extra", true, "");
          m.hide("Core");
          m.lock("Docs");
-         m.remove("Tools");
+         m.mark_deleted("Tools");
        },
        11000},
       {"a deleted component counts again once defined again", package,
        [](ComponentModel& m) {
          m.define("Tools", true, "");
-         m.remove("Tools");
+         m.mark_deleted("Tools");
          m.define("Tools", false, "");
        },
        4000},
@@ -371,7 +371,7 @@ TEST(ComponentModelTest, ClearingKeepsTheSizes) {
   model.start_run({"CORE", "1000"});
   model.define("Core", true, "Core files");
   model.define("Docs", true, "");
-  model.remove("Docs");
+  model.mark_deleted("Docs");
   model.hide("Core");
   model.lock("Core");
   model.baseline = 5;
@@ -465,7 +465,7 @@ TEST(ComponentModelTest, DrivesOfTargetFolders) {
       {"\\Product\\", ""},
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(drive_of(c.path), c.drive) << c.path;
+  for (const auto& c : cases) EXPECT_EQ(free_space_drive(c.path), c.drive) << c.path;
 }
 
 // Free space as Windows tells it for the drive; the drive's free space may move
