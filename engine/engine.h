@@ -1,7 +1,8 @@
 #pragma once
 // The run's state, owned in one place and handed to every command handler:
 // the package read at start-up, the variables, where the script stands, the
-// recorded installer properties, the trace, and the values fixed at start-up.
+// recorded installer properties, the components, the trace, and the values
+// fixed at start-up.
 
 #include <atomic>
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "engine/command_catalogue.h"
+#include "engine/component_model.h"
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
@@ -57,6 +59,7 @@ struct Engine {
   ScriptState script;
   Trace trace;
   InstallerPropertyLists properties;
+  ComponentModel components;
   Translations translations;
   MessageCatalogue messages;
   StartupValues startup;

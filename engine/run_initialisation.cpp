@@ -134,6 +134,7 @@ InitialisationResult initialise_run(Engine& engine) {
   engine.trace.write("    </CompileScript>");
 
   engine.variables.clear();
+  engine.components.start_run(engine.package.component_sizes);
   const bool administrator = platform::is_administrator();
   engine.variables.define("TARGETDIR", "", category::kPreInitialization);
   engine.variables.define("STARTMENU", engine.package.product_title, category::kPreInitialization);
@@ -153,6 +154,7 @@ InitialisationResult initialise_run(Engine& engine) {
     return InitialisationResult::kNoInstallerDatabase;
 
   engine.trace.write("    <vrak>");
+  engine.components.define(kPredefinedComponent, true, "");
   define_predefined_variables(engine);
   delete_resume_entry(engine.package.product_code);
   record_activation_properties(engine);
