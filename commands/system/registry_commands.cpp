@@ -105,7 +105,10 @@ void read_registry(Engine& engine, const ScriptLine& line, Report report) {
 }
 
 // Under WOW64 for a 64-bit target only a key without subkeys is deleted, and
-// never one directly under the root.
+// never one directly under the root. The parent is opened in the 64-bit view
+// as well: opened in the 32-bit one, the parent of a key under
+// HKEY_LOCAL_MACHINE\Software would be the 32-bit registry's key, and the
+// 32-bit leaf, or none, would go.
 void delete_64_bit_leaf_key(const Engine& engine, HKEY root, const std::string& path) {
   const std::size_t last = path.rfind('\\');
   if (last == std::string::npos) return;
