@@ -44,7 +44,13 @@ void set_or_define_result(Engine& engine, const ScriptLine& line, std::string_vi
   engine.variables.define(name, value, category::of_command(line.command));
 }
 
-RedirectionGuard::RedirectionGuard(const Engine& engine)
-    : guard_(engine.target_platform != TargetPlatform::kWin32 && platform::is_wow64_process()) {}
+bool targets_64_bit_windows(const Engine& engine) {
+  return engine.target_platform != TargetPlatform::kWin32 && platform::is_wow64_process();
+}
+
+RedirectionGuard::RedirectionGuard(const Engine& engine) : guard_(targets_64_bit_windows(engine)) {}
+
+RegistryViewGuard::RegistryViewGuard(Engine& engine)
+    : guard_(engine.registry_view, engine.target_platform != TargetPlatform::kWin32) {}
 
 }  // namespace qm

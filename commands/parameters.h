@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/registry_view.h"
 #include "platform/wow64.h"
 
 namespace qm {
@@ -38,14 +39,32 @@ std::string translated_field(const Engine& engine, const ScriptLine& line, std::
 void set_result(Engine& engine, const ScriptLine& line, std::string_view name, std::string_view value);
 void set_or_define_result(Engine& engine, const ScriptLine& line, std::string_view name, std::string_view value);
 
-// File-system redirection off around a command while the target platform is
-// 64-bit and the engine runs under WOW64.
+// The two guards that make a command see the system of the target platform:
+// a command takes each it needs as a local object, for its whole work.
+
+// Whether the engine, a 32-bit program on 64-bit Windows, installs for the
+// 64-bit system ("Set 64 Bit Mode" chose ia64 or x64).
+bool targets_64_bit_windows(const Engine& engine);
+
+// File-system redirection off around a command while the engine targets
+// 64-bit Windows.
 class RedirectionGuard {
  public:
   explicit RedirectionGuard(const Engine& engine);
 
  private:
   platform::FileSystemRedirectionGuard guard_;
+};
+
+// engine.registry_view set to the registry of the target platform around a
+// command (the 64-bit one for a 64-bit target under WOW64); the command opens
+// its keys with that view.
+class RegistryViewGuard {
+ public:
+  explicit RegistryViewGuard(Engine& engine);
+
+ private:
+  platform::RegistryViewGuard guard_;
 };
 
 }  // namespace qm

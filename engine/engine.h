@@ -16,6 +16,7 @@
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
+#include "platform/registry_view.h"
 #include "script/installer_properties.h"
 #include "script/message_catalogue.h"
 #include "script/setup_package.h"
@@ -74,6 +75,10 @@ struct Engine {
   std::vector<std::string> progid_texts;
 
   TargetPlatform target_platform = TargetPlatform::kWin32;
+  // The registry view of the commands that open keys in the view of the
+  // target platform; switched around each such command (RegistryViewGuard in
+  // commands/parameters.h).
+  platform::RegistryView registry_view = platform::RegistryView::kDefault;
   std::uint32_t exit_code = 0;
 
   // Set by the user interface when the user confirms cancelling; read by the

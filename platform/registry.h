@@ -7,11 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "platform/registry_view.h"
 #include "platform/unique_resource.h"
 
 namespace qm::platform {
 
-enum class RegistryView { kDefault, k32, k64 };
+// A value as the registry stores it: its type and its bytes.
+struct RegistryValue {
+  DWORD type = REG_NONE;
+  std::string data;
+};
 
 class RegistryKey {
  public:
@@ -29,6 +34,9 @@ class RegistryKey {
 
   // A string value (REG_SZ or REG_EXPAND_SZ, not expanded); nothing when missing.
   std::optional<std::string> read_string(const std::string& name) const;
+  // Any value with its type; nothing when it does not exist. A value that
+  // exists but cannot be read throws WindowsError.
+  std::optional<RegistryValue> read_value(const std::string& name) const;
   bool write_string(const std::string& name, const std::string& value) const;
   bool delete_value(const std::string& name) const;
 
@@ -37,5 +45,14 @@ class RegistryKey {
 
   UniqueRegistryKey key_;
 };
+
+// Deletes the subkey `name` of `parent` as `view` sees it. Only a key without
+// subkeys can be deleted. True when it is gone.
+bool delete_registry_key(HKEY parent, const std::string& name, RegistryView view);
+
+// Deletes the key at `path` under `root` with everything below it, deepest
+// keys first. Keys that cannot be deleted (access denied) stay, and so do the
+// keys above them. True when the key is gone.
+bool delete_registry_tree(HKEY root, const std::string& path, RegistryView view);
 
 }  // namespace qm::platform

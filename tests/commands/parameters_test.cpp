@@ -12,8 +12,10 @@
 #include "commands/parameters.h"
 #include "engine/engine.h"
 #include "script/package_reader.h"
+#include "platform/registry.h"
 #include "script/script_error.h"
 #include "tests/support/package_text.h"
+#include "tests/support/registry_keys.h"
 
 namespace qm {
 namespace {
@@ -229,6 +231,47 @@ TEST(ParametersTest, RedirectionGuard) {
   } catch (const ScriptError&) {
   }
   EXPECT_TRUE(probe.redirected()) << "redirection is back on after a failure";
+}
+
+// Commands open their keys with engine.registry_view: inside the guard a
+// 64-bit target sees a key that exists only in the 64-bit registry.
+TEST(ParametersTest, RegistryViewGuard) {
+  if (!platform::is_wow64_process()) GTEST_SKIP() << "needs a 32-bit engine on 64-bit Windows";
+  const test::TestRegistryKeys keys("View guard");
+  test::create_key(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, keys.path());
+  const auto sees_64_bit_key = [&](const Engine& engine) {
+    return platform::RegistryKey::open(HKEY_LOCAL_MACHINE, keys.path(), KEY_READ, engine.registry_view).valid();
+  };
+
+  using platform::RegistryView;
+  struct Case {
+    TargetPlatform platform;
+    RegistryView view_inside;
+  } cases[] = {
+      {TargetPlatform::kWin32, RegistryView::k32},
+      {TargetPlatform::kX64, RegistryView::k64},
+      {TargetPlatform::kIa64, RegistryView::k64},
+  };
+  for (const auto& c : cases) {
+    Engine engine;
+    engine.target_platform = c.platform;
+    {
+      const RegistryViewGuard guard(engine);
+      EXPECT_EQ(engine.registry_view, c.view_inside) << static_cast<int>(c.platform);
+      EXPECT_EQ(sees_64_bit_key(engine), c.view_inside == RegistryView::k64) << static_cast<int>(c.platform);
+    }
+    EXPECT_EQ(engine.registry_view, RegistryView::k32) << "the 32-bit view after the guard";
+    EXPECT_FALSE(sees_64_bit_key(engine));
+  }
+
+  Engine engine;
+  engine.target_platform = TargetPlatform::kX64;
+  try {
+    const RegistryViewGuard guard(engine);
+    throw ScriptError("failed");
+  } catch (const ScriptError&) {
+  }
+  EXPECT_EQ(engine.registry_view, RegistryView::k32) << "the 32-bit view after a failure";
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <iterator>
 #include <string>
 #include <utility>
@@ -105,6 +107,52 @@ TEST(DeferredLinesTest, EachCommandRecordsItsFields) {
     const bool progid = name == "Advertised File Type";
     EXPECT_EQ(run.engine().shortcut_texts.size(), shortcut ? 3u : 0u) << c.command;
     EXPECT_EQ(run.engine().progid_texts.size(), progid ? 3u : 0u) << c.command;
+  }
+}
+
+// "Write Registry" records the key path, the value name and the value
+// (fields 3, 4, 5) for Windows Installer, which writes the value; the line
+// itself writes nothing.
+TEST(DeferredLinesTest, WriteRegistryRecordsKeyValueNameAndValue) {
+  const struct Case {
+    const char* key;
+    const char* name;
+    const char* value;
+    const char* p1;
+    const char* p2;
+    const char* p3;
+  } cases[] = {
+      {"Software\\Quill", "Version", "1.2", "Software\\Quill", "Version", "1.2"},
+      {"Software\\\\Quill\\\\Sub", "Dir\\\\Name", "C:\\\\Program Files\\\\Quill\\\\",
+       "Software\\Quill\\Sub", "Dir\\Name", "C:\\Program Files\\Quill\\"},
+      // A leading pair of backslashes stays.
+      {"\\\\Software", "\\\\Name", "\\\\server\\\\share", "\\\\Software", "\\\\Name", "\\\\server\\share"},
+      {"$KEY$\\\\Sub", "$NAME$", "$VALUE$", "Software\\Quill\\Sub", "Path", "C:\\Data\\Quill"},
+      {"$KEY$", "", "", "Software\\Quill", "", ""},
+      // Nothing is checked, nor expanded by the environment.
+      {"$KEY$", "$MISSING$", "100%", "Software\\Quill", "$MISSING$", "100%"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " | " + c.name + " | " + c.value);
+    const std::string key = "Software\\QuillmoreTests\\Deferred-" + std::to_string(GetCurrentProcessId());
+    EngineRun run(with_headers("Set Variable | KEY | Software\\\\Quill\n"
+                               "Set Variable | NAME | Path\n"
+                               "Set Variable | VALUE | C:\\\\Data\\\\Quill\n"
+                               "Write Registry | HKEY_CURRENT_USER | | " + key + " | Name | Value\n"
+                               "Write Registry | $ROOT$ | $TYPE$ | " + std::string(c.key) + " | " + c.name + " | " +
+                                   c.value,
+                               {"0000000A", "4", "0000000B", "5"}));
+    expect_clean_run(run, c.key);
+    const Properties properties = recorded(run);
+    EXPECT_EQ(effective(properties, "A0000000B"), "TRUE");
+    EXPECT_EQ(effective(properties, "P0000000B_1"), c.p1);
+    EXPECT_EQ(effective(properties, "P0000000B_2"), c.p2);
+    EXPECT_EQ(effective(properties, "P0000000B_3"), c.p3);
+    EXPECT_EQ(effective(properties, "P0000000B_4"), "(not recorded)");
+    HKEY written = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &written), ERROR_SUCCESS)
+        << "Windows Installer writes the value, not the line";
+    if (written != nullptr) RegCloseKey(written);
   }
 }
 
