@@ -14,6 +14,7 @@
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
+#include "script/arithmetic.h"
 #include "script/installer_properties.h"
 #include "script/message_catalogue.h"
 #include "script/setup_package.h"
@@ -71,6 +72,8 @@ struct Engine {
   std::vector<std::string> progid_texts;
 
   TargetPlatform target_platform = TargetPlatform::kWin32;
+  // Seeded and drawn by "Mathematics"; all zero when the process starts.
+  PseudoRandomGenerator random_generator;
   std::uint32_t exit_code = 0;
 
   // Set by the user interface when the user confirms cancelling; read by the
