@@ -13,7 +13,8 @@ namespace qm {
 
 namespace {
 
-// The size of the first try: most expansions are far smaller.
+// Windows expands at most 32K characters, so this first size is never too
+// small in practice; a larger answer is still honoured below.
 constexpr DWORD kEnvironmentBufferSize = 266240;
 
 // The text with %NAME% references expanded, or "" when Windows cannot.
