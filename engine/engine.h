@@ -17,6 +17,7 @@
 #include "engine/subsystems.h"
 #include "engine/trace.h"
 #include "platform/registry_view.h"
+#include "script/arithmetic.h"
 #include "script/installer_properties.h"
 #include "script/message_catalogue.h"
 #include "script/setup_package.h"
@@ -79,6 +80,8 @@ struct Engine {
   // target platform; switched around each such command (RegistryViewGuard in
   // commands/parameters.h).
   platform::RegistryView registry_view = platform::RegistryView::kDefault;
+  // Seeded and drawn by "Mathematics"; all zero when the process starts.
+  PseudoRandomGenerator random_generator;
   std::uint32_t exit_code = 0;
 
   // Set by the user interface when the user confirms cancelling; read by the

@@ -14,6 +14,8 @@ namespace qm {
 // ANSI upper case of the system code page. Length-preserving, so positions
 // found in the upper-cased text are positions in the original.
 std::string ansi_upper(std::string_view text);
+// ANSI lower case of the system code page, likewise length-preserving.
+std::string ansi_lower(std::string_view text);
 
 bool equal_ignore_case(std::string_view a, std::string_view b);
 

@@ -38,6 +38,39 @@ TEST(PathTextTest, Extension) {
   EXPECT_EQ(with_extension("archive.tar.gz", ".zip"), "archive.tar.zip");
 }
 
+TEST(PathTextTest, ExtensionAndDrive) {
+  struct Case {
+    const char* path;
+    const char* extension;
+    const char* drive;
+  } cases[] = {
+      {R"(C:\dir\file.txt)", ".txt", "C:"},
+      {R"(C:\dir.d\file)", "", "C:"},
+      {"archive.tar.gz", ".gz", ""},
+      {"name.", ".", ""},
+      {"c:", "", "c:"},
+      {"", "", ""},
+      {R"(\\server\share\dir\f.txt)", ".txt", R"(\\server\share)"},
+      {R"(\\server\share)", "", R"(\\server\share)"},
+      {R"(\\server)", "", R"(\\server)"},
+      {R"(\\)", "", R"(\\)"},
+      {R"(\dir\f)", "", ""},
+      {"dir/f.txt", ".txt", ""},  // a slash is no separator here
+      {R"(a.b\c)", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(extension_of(c.path), c.extension) << c.path;
+    EXPECT_EQ(drive_of(c.path), c.drive) << c.path;
+  }
+}
+
+TEST(PathTextTest, CollapseBackslashPairs) {
+  EXPECT_EQ(collapse_backslash_pairs(R"(\\server\\share)"), R"(\server\share)");
+  EXPECT_EQ(collapse_backslash_pairs(R"(\\\)"), R"(\\)") << "three become two";
+  EXPECT_EQ(collapse_backslash_pairs(R"(\\)"), R"(\)") << "no network path is restored";
+  EXPECT_EQ(collapse_backslash_pairs(""), "");
+}
+
 TEST(PathTextTest, NormalizePathText) {
   struct Case {
     const char* expanded;
