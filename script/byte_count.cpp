@@ -25,46 +25,7 @@ std::string grouped_digits(std::uint64_t magnitude) {
 
 }  // namespace
 
-std::optional<std::int64_t> parse_byte_count(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-
-  bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-    hex = true;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i == text.size()) return std::nullopt;
-
-  const unsigned base = hex ? 16 : 10;
-  std::uint64_t magnitude = 0;
-  for (; i < text.size(); ++i) {
-    const int digit = hex ? hex_digit_value(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
-    if (digit < 0) return std::nullopt;
-    if (magnitude > (std::numeric_limits<std::uint64_t>::max() - static_cast<unsigned>(digit)) / base)
-      return std::nullopt;
-    magnitude = magnitude * base + static_cast<unsigned>(digit);
-  }
-
-  constexpr std::uint64_t kLowestMagnitude = std::uint64_t{1} << 63;
-  if (hex) {
-    // The digits are a 64-bit pattern, as hexadecimal integer texts are in 32.
-    const auto value = static_cast<std::int64_t>(magnitude);
-    if (negative) return value == std::numeric_limits<std::int64_t>::min() ? value : -value;
-    return value;
-  }
-  if (negative) {
-    if (magnitude > kLowestMagnitude) return std::nullopt;
-    return static_cast<std::int64_t>(0 - magnitude);
-  }
-  if (magnitude >= kLowestMagnitude) return std::nullopt;
-  return static_cast<std::int64_t>(magnitude);
-}
+std::optional<std::int64_t> parse_byte_count(std::string_view text) { return parse_integer_text_64(text); }
 
 void ByteSum::add(std::int64_t bytes) {
   // The builtin stores the sum modulo 2^64 and tells whether that lost a lap.

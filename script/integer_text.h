@@ -17,6 +17,10 @@ namespace qm {
 
 std::optional<std::int32_t> parse_integer_text(std::string_view text);
 
+// The same rules in 64 bits (sizes in bytes): hexadecimal digits are a 64-bit
+// pattern.
+std::optional<std::int64_t> parse_integer_text_64(std::string_view text);
+
 // As parse_integer_text, but text that is no integer is the script error
 // "'<text>' is not a valid integer value".
 std::int32_t integer_text(std::string_view text);
