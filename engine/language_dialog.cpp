@@ -20,9 +20,8 @@ constexpr int kLanguageListId = 100;
 std::optional<std::string> ask_for_language(const MessageCatalogue& messages, const std::vector<std::string>& languages,
                                             int preselected, void* owner) {
   platform::init_common_controls(ICC_STANDARD_CLASSES);
-  const platform::UniqueGdiObject font = platform::create_point_font("Tahoma", 8);
-  platform::DialogForm form(messages.text(message::kSelectLanguageCaption), kClientWidth, kClientHeight,
-                            static_cast<HFONT>(font.get()));
+  platform::DialogForm form(messages.text(message::kSelectLanguageCaption), kClientWidth, kClientHeight, "Tahoma",
+                            8);
   form.add_icon(platform::engine_window_icon(), 16, 16);
   form.add_label(messages.text(message::kSelectLanguagePrompt), 56, 16, 169, 33);
   HWND list = form.add_drop_down_list(kLanguageListId, languages, preselected, 56, 56, 169);

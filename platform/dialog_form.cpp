@@ -37,8 +37,24 @@ DpiScale DpiScale::of_screen() {
   return DpiScale(dpi > 0 ? dpi : 96);
 }
 
+DpiScale DpiScale::of_window(HWND window) {
+  // Windows 10 1607 and later know each monitor's resolution.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (dpi_for_window != nullptr && window != nullptr) {
+    const UINT dpi = dpi_for_window(window);
+    if (dpi > 0) return DpiScale(static_cast<int>(dpi));
+  }
+  return of_screen();
+}
+
 UniqueGdiObject create_point_font(const char* face, int points) {
-  const int height = -MulDiv(points, DpiScale::of_screen().dpi(), 72);
+  return create_point_font(face, points, DpiScale::of_screen().dpi());
+}
+
+UniqueGdiObject create_point_font(const char* face, int points, int dpi) {
+  const int height = -MulDiv(points, dpi, 72);
   return UniqueGdiObject(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                      DEFAULT_PITCH | FF_DONTCARE, face));
@@ -64,19 +80,41 @@ void init_common_controls(DWORD classes) {
 
 HICON engine_window_icon() { return LoadIcon(nullptr, IDI_INFORMATION); }
 
-DialogForm::DialogForm(const std::string& caption, int client_width, int client_height, HFONT font)
-    : scale_(DpiScale::of_screen()), font_(font) {
+DialogForm::DialogForm(const std::string& caption, int client_width, int client_height, const char* face,
+                       int points)
+    : scale_(DpiScale::of_screen()),
+      font_face_(face),
+      font_points_(points),
+      client_width_(client_width),
+      client_height_(client_height) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   register_form_class(instance, procedure);
-  RECT frame{0, 0, scale_(client_width), scale_(client_height)};
+  window_.reset(CreateWindowExA(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, 0, 0, 0, 0, nullptr, nullptr,
+                                instance, this));
+  scale_ = DpiScale::of_window(window_.get());
+  lay_out(nullptr);
+}
+
+void DialogForm::lay_out(const RECT* suggested_frame) {
+  font_ = create_point_font(font_face_.c_str(), font_points_, scale_.dpi());
+  SendMessageA(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  for (const Placed& placed : placed_) {
+    const RECT& r = placed.design;
+    SetWindowPos(placed.control, nullptr, scale_(r.left), scale_(r.top), scale_(r.right - r.left),
+                 scale_(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  }
+  RECT frame{0, 0, scale_(client_width_), scale_(client_height_)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-  const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-  window_.reset(CreateWindowExA(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, left, top, width, height,
-                                nullptr, nullptr, instance, this));
-  SendMessageA(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  // Windows suggests where the form goes on its new monitor; the size is
+  // ours, as the frame's own metrics do not scale with the client area.
+  const int left = suggested_frame != nullptr ? suggested_frame->left
+                                              : std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+  const int top = suggested_frame != nullptr ? suggested_frame->top
+                                             : std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+  SetWindowPos(window_.get(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 DialogForm::~DialogForm() = default;
@@ -87,7 +125,8 @@ HWND DialogForm::add_control(const char* window_class, const std::string& text, 
                                  scale_(top), scale_(width), scale_(height), window_.get(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                  nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  placed_.push_back({control, RECT{left, top, left + width, top + height}});
   return control;
 }
 
@@ -185,6 +224,10 @@ void DialogForm::end_with(DialogResult result) {
 
 LRESULT DialogForm::handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_DPICHANGED:
+      scale_ = DpiScale(LOWORD(wparam));
+      lay_out(reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case DM_GETDEFID:
       return default_button_ != 0 ? MAKELRESULT(default_button_, DC_HASDEFID) : 0;
     case WM_COMMAND: {

@@ -22,6 +22,9 @@ namespace qm::platform {
 class DpiScale {
  public:
   static DpiScale of_screen();
+  // The resolution of the monitor that shows the window (per-monitor aware
+  // Windows), else of the screen.
+  static DpiScale of_window(HWND window);
   explicit DpiScale(int dpi) : dpi_(dpi) {}
   int operator()(int design_pixels) const { return MulDiv(design_pixels, dpi_, 96); }
   int dpi() const { return dpi_; }
@@ -30,8 +33,9 @@ class DpiScale {
   int dpi_;
 };
 
-// A font of `face` at `points` for this screen's resolution.
+// A font of `face` at `points` for this screen's resolution, or for `dpi`.
 UniqueGdiObject create_point_font(const char* face, int points);
+UniqueGdiObject create_point_font(const char* face, int points, int dpi);
 
 // The font Windows uses for message boxes (the user's choice of size).
 UniqueGdiObject create_message_font();
@@ -58,8 +62,10 @@ enum class ButtonRole {
 
 class DialogForm {
  public:
-  // A form centred on the screen with a client area of the given design size.
-  DialogForm(const std::string& caption, int client_width, int client_height, HFONT font);
+  // A form centred on the screen with a client area of the given design size,
+  // in the font `face` at `points`. When the form moves to a monitor of
+  // another resolution, it lays itself out again for that one.
+  DialogForm(const std::string& caption, int client_width, int client_height, const char* face, int points);
   ~DialogForm();
   DialogForm(const DialogForm&) = delete;
   DialogForm& operator=(const DialogForm&) = delete;
@@ -86,14 +92,26 @@ class DialogForm {
   static std::string selected_text(HWND drop_down_list);
 
  private:
+  struct Placed {
+    HWND control;
+    RECT design;  // left, top, right, bottom in 96-dpi pixels
+  };
+
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
   void end_with(DialogResult result);
   HWND add_control(const char* window_class, const std::string& text, DWORD style, int id, int left, int top,
                    int width, int height);
+  // Sizes the form and places every control for the current scale.
+  void lay_out(const RECT* suggested_frame);
 
   DpiScale scale_;
-  HFONT font_;
+  std::string font_face_;
+  int font_points_;
+  UniqueGdiObject font_;
+  int client_width_;
+  int client_height_;
+  std::vector<Placed> placed_;
   UniqueWindow window_;
   int default_button_ = 0;
   int cancel_button_ = 0;

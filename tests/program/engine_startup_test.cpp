@@ -40,6 +40,38 @@ TEST(EngineStartupTest, TheReleaseEngineEndsWithItsLastSection) {
   }
 }
 
+// What Windows reads from the program before running it: the manifest (visual
+// styles, DPI awareness, the execution level that keeps installer detection
+// away), the icon Explorer shows, and the version.
+TEST(EngineStartupTest, TheEngineCarriesItsManifestIconAndVersion) {
+  const std::string engine = test::program_folder() + "quillmore.exe";
+  HMODULE image = LoadLibraryExA(engine.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr) << "no manifest";
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                             SizeofResource(image, found));
+  for (const char* part : {"Microsoft.Windows.Common-Controls", "PerMonitorV2", "highestAvailable",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+    EXPECT_NE(manifest.find(part), std::string::npos) << part;
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON), nullptr) << "no icon";
+  FreeLibrary(image);
+
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(engine.c_str(), &handle);
+  ASSERT_GT(size, 0u);
+  std::string info(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(engine.c_str(), 0, size, info.data()));
+  char* product = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904B0\\ProductName", reinterpret_cast<void**>(&product),
+                             &length));
+  EXPECT_STREQ(product, "Quillmore");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 1);
+}
+
 TEST(EngineStartupTest, ExitCodes) {
   test::PackageText bad_kind = package();
   bad_kind.build_kind = "web";
