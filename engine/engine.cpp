@@ -1,6 +1,11 @@
 #include "engine/engine.h"
 
+#include "platform/tray_icon.h"
+
 namespace qm {
+
+Engine::Engine() = default;
+Engine::~Engine() = default;
 
 std::string Engine::caption() const {
   if (caption_title_only) return caption_title;

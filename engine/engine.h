@@ -26,6 +26,10 @@
 
 namespace qm {
 
+namespace platform {
+class TrayIcon;
+}
+
 // Values the bootstrap fixes before the script runs.
 struct StartupValues {
   std::string engine_path;             // the running executable
@@ -89,6 +93,10 @@ struct Engine {
   std::atomic<bool> cancel_requested{false};
   // The non-modal dialog on screen, or null.
   void* current_window = nullptr;
+  // The notification-area icon, made when a command first shows it
+  // (engine/tray.h), and whether the wizard is hidden there.
+  std::unique_ptr<platform::TrayIcon> tray_icon;
+  bool in_tray = false;
   // PROGRESSTEXT and PROGRESS as they were when last shown (engine/progress.h).
   ProgressValue last_progress;
   RunClock clock;
@@ -102,7 +110,8 @@ struct Engine {
   std::unique_ptr<InstanceData> instance_data = make_no_instance_data();
   std::unique_ptr<SystemRestart> restart = make_windows_restart();
 
-  Engine() = default;
+  Engine();
+  ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 

@@ -9,6 +9,7 @@
 #include "engine/localization.h"
 #include "engine/progress.h"
 #include "engine/run_values.h"
+#include "engine/tray.h"
 #include "platform/messages.h"
 #include "script/truth_text.h"
 
@@ -187,6 +188,7 @@ void build_label_table(Engine& engine) { engine.script.labels = collect_labels(e
 void end_of_script_cleanup(Engine& engine) {
   engine.script.labels.clear();
   engine.script.forget_blocks();
+  remove_tray_icon(engine);
 }
 
 RunOutcome run_script(Engine& engine) {

@@ -1,4 +1,5 @@
 #pragma once
+// Answers the message boxes a program under test shows.
 
 #include <string>
 
@@ -7,5 +8,16 @@ namespace qm::test {
 // Waits (up to 15 s) for a message box with this caption, reads its text and
 // presses OK; the text, or "(no message box)".
 std::string answer_message_box(const std::string& caption);
+
+struct SeenMessageBox {
+  bool shown = false;
+  std::string text;
+  std::string buttons;  // the buttons it offers, by their first letters: "YN", "ARI", "O" ...
+};
+
+// Waits (up to 15 s) for a message box with this caption and presses the
+// button `answer` (IDYES, IDNO, ...); first saves a picture of it as
+// build/screenshots/<picture>.png when `picture` is not empty.
+SeenMessageBox answer_message_box(const std::string& caption, int answer, const std::string& picture = {});
 
 }  // namespace qm::test
