@@ -5,7 +5,7 @@
 #   quillmore_engine     engine/    the run: Engine context, interpreter, trace, start-up
 #   quillmore_commands   commands/  command families       } subsystems, each using
 #   quillmore_installer  installer/ Windows Installer side } the engine and nothing
-#                                                         } of each other
+#   quillmore_wizard     wizard/    dialogs and progress   } of each other
 #   quillmore_program    program/   wires the subsystems into the Engine
 #
 # qm_layer(<target> FOLDERS <folder>... [USES <layer target>...]

@@ -8,6 +8,7 @@ set(QM_FUZZ_TARGETS
   command_line
   condition
   expression
+  form_text
   message_catalogue
   package_reader
   script_validator

@@ -1,0 +1,3 @@
+object TPoolTemplate
+  Tag = 100
+end

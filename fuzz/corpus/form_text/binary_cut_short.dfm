@@ -1,0 +1,3 @@
+object Form1: TPoolTemplate
+  Data = {
+    0A1B

@@ -1,0 +1,3 @@
+object Form1: TPoolTemplate
+  Caption = 'open
+end
