@@ -7,6 +7,7 @@ set(QM_FUZZ_TARGETS
   comma_text
   command_line
   condition
+  dialog_rules
   expression
   form_text
   message_catalogue
