@@ -10,6 +10,7 @@ set(QM_FUZZ_TARGETS
   expression
   message_catalogue
   package_reader
+  picture
   script_validator
   secret_text
   text_forms
