@@ -34,7 +34,7 @@ inline void put32_big(Bytes& out, std::uint32_t value) {
 
 // ---- BMP ----
 
-struct BmpSpec {
+struct BmpFixture {
   int width = 0;
   int height = 0;
   unsigned bits = 24;
@@ -48,53 +48,53 @@ struct BmpSpec {
   Bytes rle;  // the run-length coded pixels, for compression 1 and 2
 };
 
-inline Bytes bmp_file(const BmpSpec& spec) {
+inline Bytes bmp_file(const BmpFixture& fixture) {
   Bytes header;
-  if (spec.header_size == 12) {
+  if (fixture.header_size == 12) {
     put32(header, 12);
-    put16(header, spec.width);
-    put16(header, spec.height);
+    put16(header, fixture.width);
+    put16(header, fixture.height);
     put16(header, 1);
-    put16(header, spec.bits);
+    put16(header, fixture.bits);
   } else {
-    put32(header, spec.header_size);
-    put32(header, static_cast<std::uint32_t>(spec.width));
-    put32(header, static_cast<std::uint32_t>(spec.top_down ? -spec.height : spec.height));
+    put32(header, fixture.header_size);
+    put32(header, static_cast<std::uint32_t>(fixture.width));
+    put32(header, static_cast<std::uint32_t>(fixture.top_down ? -fixture.height : fixture.height));
     put16(header, 1);
-    put16(header, spec.bits);
-    put32(header, spec.compression);
+    put16(header, fixture.bits);
+    put32(header, fixture.compression);
     put32(header, 0);  // image size: may be 0 when uncompressed
     put32(header, 2835);
     put32(header, 2835);
-    put32(header, static_cast<std::uint32_t>(spec.palette.size()));
+    put32(header, static_cast<std::uint32_t>(fixture.palette.size()));
     put32(header, 0);
-    if (spec.header_size > 40) {
-      for (std::size_t i = 0; i < 4; ++i) put32(header, i < spec.masks.size() ? spec.masks[i] : 0);
-      header.resize(spec.header_size, 0);
+    if (fixture.header_size > 40) {
+      for (std::size_t i = 0; i < 4; ++i) put32(header, i < fixture.masks.size() ? fixture.masks[i] : 0);
+      header.resize(fixture.header_size, 0);
     } else {
-      for (auto mask : spec.masks) put32(header, mask);  // after the header
+      for (auto mask : fixture.masks) put32(header, mask);  // after the header
     }
   }
-  for (auto colour : spec.palette) {
+  for (auto colour : fixture.palette) {
     header.push_back(static_cast<std::uint8_t>(colour));
     header.push_back(static_cast<std::uint8_t>(colour >> 8));
     header.push_back(static_cast<std::uint8_t>(colour >> 16));
-    if (spec.header_size != 12) header.push_back(0);
+    if (fixture.header_size != 12) header.push_back(0);
   }
-  Bytes pixels = spec.rle;
-  if (spec.compression == 0 || spec.compression == 3 || spec.compression == 6) {
-    const std::size_t stride = (static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32 * 4;
-    for (int row = 0; row < spec.height; ++row) {
-      const int y = spec.top_down ? row : spec.height - 1 - row;
+  Bytes pixels = fixture.rle;
+  if (fixture.compression == 0 || fixture.compression == 3 || fixture.compression == 6) {
+    const std::size_t stride = (static_cast<std::size_t>(fixture.width) * fixture.bits + 31) / 32 * 4;
+    for (int row = 0; row < fixture.height; ++row) {
+      const int y = fixture.top_down ? row : fixture.height - 1 - row;
       Bytes line(stride, 0);
-      for (int x = 0; x < spec.width; ++x) {
-        const std::uint32_t value = spec.value(x, y);
-        if (spec.bits < 8) {
-          const std::size_t bit = static_cast<std::size_t>(x) * spec.bits;
-          line[bit / 8] |= static_cast<std::uint8_t>(value << (8 - spec.bits - bit % 8));
+      for (int x = 0; x < fixture.width; ++x) {
+        const std::uint32_t value = fixture.value(x, y);
+        if (fixture.bits < 8) {
+          const std::size_t bit = static_cast<std::size_t>(x) * fixture.bits;
+          line[bit / 8] |= static_cast<std::uint8_t>(value << (8 - fixture.bits - bit % 8));
         } else {
-          for (unsigned byte = 0; byte < spec.bits / 8; ++byte)
-            line[x * (spec.bits / 8) + byte] = static_cast<std::uint8_t>(value >> (8 * byte));
+          for (unsigned byte = 0; byte < fixture.bits / 8; ++byte)
+            line[x * (fixture.bits / 8) + byte] = static_cast<std::uint8_t>(value >> (8 * byte));
         }
       }
       pixels.insert(pixels.end(), line.begin(), line.end());
@@ -111,7 +111,7 @@ inline Bytes bmp_file(const BmpSpec& spec) {
 
 // ---- GIF ----
 
-struct GifSpec {
+struct GifFixture {
   int screen_width = 0;
   int screen_height = 0;
   int left = 0, top = 0, width = 0, height = 0;
@@ -129,41 +129,41 @@ inline unsigned table_size_bits(std::size_t entries) {
   return bits;
 }
 
-inline Bytes gif_file(const GifSpec& spec) {
+inline Bytes gif_file(const GifFixture& fixture) {
   Bytes file{'G', 'I', 'F', '8', '9', 'a'};
-  put16(file, spec.screen_width);
-  put16(file, spec.screen_height);
-  const unsigned size_bits = table_size_bits(spec.palette.size());
-  file.push_back(static_cast<std::uint8_t>(spec.local_palette ? 0 : 0x80 | size_bits));
+  put16(file, fixture.screen_width);
+  put16(file, fixture.screen_height);
+  const unsigned size_bits = table_size_bits(fixture.palette.size());
+  file.push_back(static_cast<std::uint8_t>(fixture.local_palette ? 0 : 0x80 | size_bits));
   file.push_back(0);
   file.push_back(0);
   auto colour_table = [&] {
-    for (auto colour : spec.palette) {
+    for (auto colour : fixture.palette) {
       file.push_back(static_cast<std::uint8_t>(colour >> 16));
       file.push_back(static_cast<std::uint8_t>(colour >> 8));
       file.push_back(static_cast<std::uint8_t>(colour));
     }
   };
-  if (!spec.local_palette) colour_table();
+  if (!fixture.local_palette) colour_table();
   // A comment extension first: readers must step over what they do not use.
   for (int byte : {0x21, 0xFE, 0x03, int{'q'}, int{'m'}, int{'!'}, 0x00}) file.push_back(static_cast<std::uint8_t>(byte));
-  if (spec.transparent_index >= 0) {
+  if (fixture.transparent_index >= 0) {
     for (int byte : {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00}) file.push_back(static_cast<std::uint8_t>(byte));
-    file.push_back(static_cast<std::uint8_t>(spec.transparent_index));
+    file.push_back(static_cast<std::uint8_t>(fixture.transparent_index));
     file.push_back(0);
   }
   file.push_back(0x2C);
-  put16(file, spec.left);
-  put16(file, spec.top);
-  put16(file, spec.width);
-  put16(file, spec.height);
-  file.push_back(static_cast<std::uint8_t>((spec.interlaced ? 0x40 : 0) | (spec.local_palette ? 0x80 | size_bits : 0)));
-  if (spec.local_palette) colour_table();
-  file.push_back(static_cast<std::uint8_t>(spec.min_code_size));
+  put16(file, fixture.left);
+  put16(file, fixture.top);
+  put16(file, fixture.width);
+  put16(file, fixture.height);
+  file.push_back(static_cast<std::uint8_t>((fixture.interlaced ? 0x40 : 0) | (fixture.local_palette ? 0x80 | size_bits : 0)));
+  if (fixture.local_palette) colour_table();
+  file.push_back(static_cast<std::uint8_t>(fixture.min_code_size));
   Bytes packed;
   std::uint32_t accumulator = 0;
   int filled = 0;
-  for (const auto& [code, bits] : spec.codes) {
+  for (const auto& [code, bits] : fixture.codes) {
     accumulator |= static_cast<std::uint32_t>(code) << filled;
     filled += bits;
     while (filled >= 8) {
@@ -209,7 +209,7 @@ inline void png_chunk(Bytes& file, const char* type, const Bytes& data) {
   put32_big(file, static_cast<std::uint32_t>(crc32(0, file.data() + type_at, static_cast<uInt>(file.size() - type_at))));
 }
 
-struct PngSpec {
+struct PngFixture {
   int width = 0;
   int height = 0;
   int bit_depth = 8;
@@ -219,27 +219,27 @@ struct PngSpec {
   Bytes transparency;         // tRNS
 };
 
-inline PngSpec png_spec(int width, int height, int bit_depth, int colour_type, std::vector<Bytes> rows) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bit_depth = bit_depth;
-  spec.colour_type = colour_type;
-  spec.rows = std::move(rows);
-  return spec;
+inline PngFixture png_fixture(int width, int height, int bit_depth, int colour_type, std::vector<Bytes> rows) {
+  PngFixture fixture;
+  fixture.width = width;
+  fixture.height = height;
+  fixture.bit_depth = bit_depth;
+  fixture.colour_type = colour_type;
+  fixture.rows = std::move(rows);
+  return fixture;
 }
 
-inline Bytes png_file(const PngSpec& spec) {
+inline Bytes png_file(const PngFixture& fixture) {
   Bytes file{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   Bytes header;
-  put32_big(header, static_cast<std::uint32_t>(spec.width));
-  put32_big(header, static_cast<std::uint32_t>(spec.height));
-  for (int byte : {spec.bit_depth, spec.colour_type, 0, 0, 0}) header.push_back(static_cast<std::uint8_t>(byte));
+  put32_big(header, static_cast<std::uint32_t>(fixture.width));
+  put32_big(header, static_cast<std::uint32_t>(fixture.height));
+  for (int byte : {fixture.bit_depth, fixture.colour_type, 0, 0, 0}) header.push_back(static_cast<std::uint8_t>(byte));
   png_chunk(file, "IHDR", header);
-  if (!spec.palette.empty()) png_chunk(file, "PLTE", spec.palette);
-  if (!spec.transparency.empty()) png_chunk(file, "tRNS", spec.transparency);
+  if (!fixture.palette.empty()) png_chunk(file, "PLTE", fixture.palette);
+  if (!fixture.transparency.empty()) png_chunk(file, "tRNS", fixture.transparency);
   Bytes raw;
-  for (const auto& row : spec.rows) {
+  for (const auto& row : fixture.rows) {
     raw.push_back(0);  // filter: none
     raw.insert(raw.end(), row.begin(), row.end());
   }

@@ -58,20 +58,20 @@ std::uint32_t rgb555_value(int x, int y) {
   return ((c >> 19) & 0x1F) << 10 | ((c >> 11) & 0x1F) << 5 | ((c >> 3) & 0x1F);
 }
 
-fixtures::BmpSpec bmp(unsigned bits, std::uint32_t (*value)(int, int)) {
-  fixtures::BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bits = bits;
-  spec.value = value;
-  if (bits <= 8) spec.palette = kPalette;
-  return spec;
+fixtures::BmpFixture bmp(unsigned bits, std::uint32_t (*value)(int, int)) {
+  fixtures::BmpFixture fixture;
+  fixture.width = 3;
+  fixture.height = 2;
+  fixture.bits = bits;
+  fixture.value = value;
+  if (bits <= 8) fixture.palette = kPalette;
+  return fixture;
 }
 
 TEST(PictureBmpTest, EveryDepthAndHeaderDecodesPixelForPixel) {
   struct Case {
     std::string name;
-    fixtures::BmpSpec spec;
+    fixtures::BmpFixture fixture;
   };
   std::vector<Case> cases;
   cases.push_back({"4-bit", bmp(4, palette_index)});
@@ -97,17 +97,17 @@ TEST(PictureBmpTest, EveryDepthAndHeaderDecodesPixelForPixel) {
   v4_32.compression = 3;
   v4_32.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
   cases.push_back({"32-bit bit fields, version 4 header, no alpha", v4_32});
-  for (const auto& c : cases) expect_standard_picture(decode(fixtures::bmp_file(c.spec)), c.name);
+  for (const auto& c : cases) expect_standard_picture(decode(fixtures::bmp_file(c.fixture)), c.name);
 }
 
 TEST(PictureBmpTest, OneBitPicturesUseTheirTwoColours) {
-  fixtures::BmpSpec spec;
-  spec.width = 10;  // more than a byte per row, and a padded row
-  spec.height = 2;
-  spec.bits = 1;
-  spec.palette = {kBlack, kYellow};
-  spec.value = [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 2); };
-  const auto picture = decode(fixtures::bmp_file(spec));
+  fixtures::BmpFixture fixture;
+  fixture.width = 10;  // more than a byte per row, and a padded row
+  fixture.height = 2;
+  fixture.bits = 1;
+  fixture.palette = {kBlack, kYellow};
+  fixture.value = [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 2); };
+  const auto picture = decode(fixtures::bmp_file(fixture));
   ASSERT_TRUE(picture);
   for (int y = 0; y < 2; ++y) {
     for (int x = 0; x < 10; ++x) EXPECT_EQ(colour_at(*picture, x, y), (x + y) % 2 ? kYellow : kBlack) << x << "," << y;
@@ -146,27 +146,27 @@ TEST(PictureBmpTest, RunLengthCodingWithDeltasAndShortRows) {
       {"RLE4", 4, 2, {0x02, 0x34, 0x01, 0x50, 0x00, 0x00, 0x00, 0x03, 0x01, 0x20, 0x00, 0x01}},
   };
   for (const auto& c : cases) {
-    fixtures::BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bits = c.bits;
-    spec.compression = c.compression;
-    spec.palette = kPalette;
-    spec.rle = c.runs;
-    expect_standard_picture(decode(fixtures::bmp_file(spec)), c.name);
+    fixtures::BmpFixture fixture;
+    fixture.width = 3;
+    fixture.height = 2;
+    fixture.bits = c.bits;
+    fixture.compression = c.compression;
+    fixture.palette = kPalette;
+    fixture.rle = c.runs;
+    expect_standard_picture(decode(fixtures::bmp_file(fixture)), c.name);
   }
 }
 
 TEST(PictureBmpTest, PixelsSkippedByRunsStayTransparent) {
-  fixtures::BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bits = 8;
-  spec.compression = 1;
-  spec.palette = kPalette;
+  fixtures::BmpFixture fixture;
+  fixture.width = 3;
+  fixture.height = 2;
+  fixture.bits = 8;
+  fixture.compression = 1;
+  fixture.palette = kPalette;
   // bottom row: a delta of 2 right and 1 up, then a run of one red there; end.
-  spec.rle = {0x00, 0x02, 0x02, 0x01, 0x01, 0x00, 0x00, 0x01};
-  const auto picture = decode(fixtures::bmp_file(spec));
+  fixture.rle = {0x00, 0x02, 0x02, 0x01, 0x01, 0x00, 0x00, 0x01};
+  const auto picture = decode(fixtures::bmp_file(fixture));
   ASSERT_TRUE(picture);
   EXPECT_EQ(alpha_at(*picture, 0, 1), 0);
   EXPECT_EQ(alpha_at(*picture, 0, 0), 0);
@@ -174,18 +174,18 @@ TEST(PictureBmpTest, PixelsSkippedByRunsStayTransparent) {
   EXPECT_EQ(alpha_at(*picture, 2, 0), 255);
 }
 
-fixtures::GifSpec standard_gif() {
-  fixtures::GifSpec spec;
-  spec.screen_width = spec.width = 3;
-  spec.screen_height = spec.height = 2;
-  spec.palette = {kRed, kGreen, kBlue, kWhite, kBlack, kYellow, 0x123456, 0x654321};
-  spec.min_code_size = 3;
-  spec.codes = fixtures::literal_codes({0, 1, 2, 3, 4, 5}, 3);
-  return spec;
+fixtures::GifFixture standard_gif() {
+  fixtures::GifFixture fixture;
+  fixture.screen_width = fixture.width = 3;
+  fixture.screen_height = fixture.height = 2;
+  fixture.palette = {kRed, kGreen, kBlue, kWhite, kBlack, kYellow, 0x123456, 0x654321};
+  fixture.min_code_size = 3;
+  fixture.codes = fixtures::literal_codes({0, 1, 2, 3, 4, 5}, 3);
+  return fixture;
 }
 
 TEST(PictureGifTest, FirstFrameDecodesPixelForPixel) {
-  std::vector<std::pair<std::string, fixtures::GifSpec>> cases;
+  std::vector<std::pair<std::string, fixtures::GifFixture>> cases;
   cases.emplace_back("global colour table", standard_gif());
   auto local = standard_gif();
   local.local_palette = true;
@@ -195,19 +195,19 @@ TEST(PictureGifTest, FirstFrameDecodesPixelForPixel) {
   // With two rows the second pass (from row 4) and third (from row 2) are
   // empty: rows are stored 0, 1 as usual; taller pictures below.
   cases.emplace_back("interlaced, two rows", interlaced);
-  for (const auto& [name, spec] : cases) expect_standard_picture(decode(fixtures::gif_file(spec)), name);
+  for (const auto& [name, fixture] : cases) expect_standard_picture(decode(fixtures::gif_file(fixture)), name);
 }
 
 TEST(PictureGifTest, InterlacedRowsAreReordered) {
-  fixtures::GifSpec spec;
-  spec.screen_width = spec.width = 1;
-  spec.screen_height = spec.height = 5;
-  spec.palette = {kBlack, kRed, kGreen, kBlue, kWhite, kYellow, kBlack, kBlack};
-  spec.min_code_size = 3;
-  spec.interlaced = true;
+  fixtures::GifFixture fixture;
+  fixture.screen_width = fixture.width = 1;
+  fixture.screen_height = fixture.height = 5;
+  fixture.palette = {kBlack, kRed, kGreen, kBlue, kWhite, kYellow, kBlack, kBlack};
+  fixture.min_code_size = 3;
+  fixture.interlaced = true;
   // Stored order of rows 0..4: 0, 4, 2, 1, 3; row r has colour index r + 1.
-  spec.codes = fixtures::literal_codes({1, 5, 3, 2, 4}, 3);
-  const auto picture = decode(fixtures::gif_file(spec));
+  fixture.codes = fixtures::literal_codes({1, 5, 3, 2, 4}, 3);
+  const auto picture = decode(fixtures::gif_file(fixture));
   ASSERT_TRUE(picture);
   const std::uint32_t expected[] = {kRed, kGreen, kBlue, kWhite, kYellow};
   for (int y = 0; y < 5; ++y) EXPECT_EQ(colour_at(*picture, 0, y), expected[y]) << y;
@@ -216,12 +216,12 @@ TEST(PictureGifTest, InterlacedRowsAreReordered) {
 TEST(PictureGifTest, CompressedCodesIncludingTheCodeBeingDefined) {
   // Six pixels of index 1: 1, then code 6 ("1 1", the entry being made), then
   // code 7 ("1 1 1"); the table reaches 8 entries, so the end code is 4 bits.
-  fixtures::GifSpec spec;
-  spec.screen_width = spec.width = 3;
-  spec.screen_height = spec.height = 2;
-  spec.palette = {kBlack, kYellow, kRed, kRed};
-  spec.codes = {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}};
-  const auto picture = decode(fixtures::gif_file(spec));
+  fixtures::GifFixture fixture;
+  fixture.screen_width = fixture.width = 3;
+  fixture.screen_height = fixture.height = 2;
+  fixture.palette = {kBlack, kYellow, kRed, kRed};
+  fixture.codes = {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}};
+  const auto picture = decode(fixtures::gif_file(fixture));
   ASSERT_TRUE(picture);
   for (int y = 0; y < 2; ++y) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(colour_at(*picture, x, y), kYellow) << x << "," << y;
@@ -265,11 +265,11 @@ TEST(PictureGifTest, TransparencyOffsetFramesAndShortStreams) {
 }
 
 TEST(PictureGifTest, UndefinedCodesAreRefused) {
-  auto spec = standard_gif();
-  spec.codes = {{8, 4}, {0, 4}, {12, 4}, {9, 4}};  // 12: two past the next free code
-  EXPECT_FALSE(decode(fixtures::gif_file(spec)));
-  spec.codes = {{8, 4}, {10, 4}, {9, 4}};  // a first code that is no colour
-  EXPECT_FALSE(decode(fixtures::gif_file(spec)));
+  auto fixture = standard_gif();
+  fixture.codes = {{8, 4}, {0, 4}, {12, 4}, {9, 4}};  // 12: two past the next free code
+  EXPECT_FALSE(decode(fixtures::gif_file(fixture)));
+  fixture.codes = {{8, 4}, {10, 4}, {9, 4}};  // a first code that is no colour
+  EXPECT_FALSE(decode(fixtures::gif_file(fixture)));
 }
 
 Bytes rgb_row(std::initializer_list<std::uint32_t> colours, int depth = 8) {
@@ -285,26 +285,26 @@ Bytes rgb_row(std::initializer_list<std::uint32_t> colours, int depth = 8) {
 
 Bytes standard_png() {
   return fixtures::png_file(
-      fixtures::png_spec(3, 2, 8, 2, {rgb_row({kRed, kGreen, kBlue}), rgb_row({kWhite, kBlack, kYellow})}));
+      fixtures::png_fixture(3, 2, 8, 2, {rgb_row({kRed, kGreen, kBlue}), rgb_row({kWhite, kBlack, kYellow})}));
 }
 
 TEST(PicturePngTest, ColourTypesDecodePixelForPixel) {
-  std::vector<std::pair<std::string, fixtures::PngSpec>> cases;
-  fixtures::PngSpec rgb16 =
-      fixtures::png_spec(3, 2, 16, 2, {rgb_row({kRed, kGreen, kBlue}, 16), rgb_row({kWhite, kBlack, kYellow}, 16)});
+  std::vector<std::pair<std::string, fixtures::PngFixture>> cases;
+  fixtures::PngFixture rgb16 =
+      fixtures::png_fixture(3, 2, 16, 2, {rgb_row({kRed, kGreen, kBlue}, 16), rgb_row({kWhite, kBlack, kYellow}, 16)});
   cases.emplace_back("RGB, 16 bits", rgb16);
-  fixtures::PngSpec palette = fixtures::png_spec(3, 2, 8, 3, {{0, 1, 2}, {3, 4, 5}});
+  fixtures::PngFixture palette = fixtures::png_fixture(3, 2, 8, 3, {{0, 1, 2}, {3, 4, 5}});
   palette.palette = rgb_row({kRed, kGreen, kBlue, kWhite, kBlack, kYellow});
   cases.emplace_back("palette, 8 bits", palette);
-  fixtures::PngSpec palette4 = fixtures::png_spec(3, 2, 4, 3, {{0x01, 0x20}, {0x34, 0x50}});
+  fixtures::PngFixture palette4 = fixtures::png_fixture(3, 2, 4, 3, {{0x01, 0x20}, {0x34, 0x50}});
   palette4.palette = palette.palette;
   cases.emplace_back("palette, 4 bits", palette4);
-  for (const auto& [name, spec] : cases) expect_standard_picture(decode(fixtures::png_file(spec)), name);
+  for (const auto& [name, fixture] : cases) expect_standard_picture(decode(fixtures::png_file(fixture)), name);
   expect_standard_picture(decode(standard_png()), "RGB, 8 bits");
 }
 
 TEST(PicturePngTest, AlphaAndGreyAndPaletteTransparency) {
-  fixtures::PngSpec rgba = fixtures::png_spec(2, 1, 8, 6, {{0xFF, 0x00, 0x00, 0x40, 0x00, 0x00, 0xFF, 0xFF}});
+  fixtures::PngFixture rgba = fixtures::png_fixture(2, 1, 8, 6, {{0xFF, 0x00, 0x00, 0x40, 0x00, 0x00, 0xFF, 0xFF}});
   const auto translucent = decode(fixtures::png_file(rgba));
   ASSERT_TRUE(translucent);
   EXPECT_EQ(colour_at(*translucent, 0, 0), kRed);
@@ -312,13 +312,13 @@ TEST(PicturePngTest, AlphaAndGreyAndPaletteTransparency) {
   EXPECT_EQ(colour_at(*translucent, 1, 0), kBlue);
   EXPECT_EQ(alpha_at(*translucent, 1, 0), 255);
 
-  fixtures::PngSpec grey = fixtures::png_spec(2, 1, 8, 0, {{0x00, 0x80}});
+  fixtures::PngFixture grey = fixtures::png_fixture(2, 1, 8, 0, {{0x00, 0x80}});
   const auto grey_picture = decode(fixtures::png_file(grey));
   ASSERT_TRUE(grey_picture);
   EXPECT_EQ(colour_at(*grey_picture, 1, 0), 0x808080u);
   EXPECT_EQ(alpha_at(*grey_picture, 1, 0), 255);
 
-  fixtures::PngSpec keyed = fixtures::png_spec(2, 1, 8, 3, {{0, 1}});
+  fixtures::PngFixture keyed = fixtures::png_fixture(2, 1, 8, 3, {{0, 1}});
   keyed.palette = rgb_row({kRed, kGreen});
   keyed.transparency = {0x00};
   const auto keyed_picture = decode(fixtures::png_file(keyed));
@@ -445,7 +445,7 @@ TEST(PictureCorruptTest, HugeDimensionsAreRefusedBeforeAllocating) {
   huge_screen.screen_width = huge_screen.screen_height = 60000;
   cases.push_back({"GIF screen 60000 × 60000", fixtures::gif_file(huge_screen)});
 
-  cases.push_back({"PNG 65535 × 65535", fixtures::png_file(fixtures::png_spec(65535, 65535, 8, 2, {rgb_row({kRed})}))});
+  cases.push_back({"PNG 65535 × 65535", fixtures::png_file(fixtures::png_fixture(65535, 65535, 8, 2, {rgb_row({kRed})}))});
 
   // The JPEG's frame header (SOF) says 65000 × 65000.
   Bytes jpeg = fixtures::jpeg_file(16, 16, 3, quadrants);
