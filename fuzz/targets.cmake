@@ -12,6 +12,7 @@ set(QM_FUZZ_TARGETS
   form_text
   message_catalogue
   package_reader
+  picture
   script_validator
   secret_text
   text_forms

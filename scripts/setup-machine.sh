@@ -19,6 +19,9 @@ packages=(
   clang libclang-rt-14-dev
   # dpkg-source unpacks the third-party source packages (scripts/build-deps.sh)
   dpkg-dev
+  # zlib for the cross-built libpng (scripts/build-deps.sh); the build
+  # machine's own libjpeg and libpng for the picture decoders' fuzz target
+  libz-mingw-w64-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   # the Windows side: Wine with its 32- and 64-bit halves, a display for windows
   wine wine32 wine64 xvfb
   # Windows Installer databases (wixl, msibuild, msiinfo) and 7z archives
