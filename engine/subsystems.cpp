@@ -12,6 +12,8 @@ class WindowlessInterface : public UserInterface {
   void process_messages() override { platform::process_pending_messages(); }
   void show_progress(const ProgressValue&) override {}
   void preload_dialog(Engine&, std::size_t) override {}
+  DialogOutcome show_dialog(Engine&, std::size_t, bool) override { return {}; }
+  void hide_dialog(Engine&) override {}
 };
 
 class NoInstanceData : public InstanceData {

@@ -20,10 +20,23 @@ struct ProgressValue {
 
 enum class RestartKind { kRestart, kRestartAndResume };
 
+// What a wizard page gave back: 6 next, 7 back, 2 cancel, 8 a custom button
+// (its name in `custom`), 0 shown without waiting (its window in `window`).
+struct DialogOutcome {
+  int result = 6;
+  std::string custom;
+  void* window = nullptr;
+};
+
 // The windows the user sees: the wizard's pages and its progress display.
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
+  // Shows the page of the "Display Dialog" line `line`; `modal`: waits until
+  // the user leaves it. A silent run shows nothing and goes on (next).
+  virtual DialogOutcome show_dialog(Engine& engine, std::size_t line, bool modal) = 0;
+  // Takes the page shown without waiting off the screen.
+  virtual void hide_dialog(Engine& engine) = 0;
   // Handles the window messages waiting for the interface thread.
   virtual void process_messages() = 0;
   // Shows a progress value (position 0 to 100) on the current dialog.

@@ -2,14 +2,16 @@
 
 #include "commands/plugin/plugin_command.h"
 #include "program/builtin_commands.h"
+#include "wizard/wizard.h"
 
 namespace qm {
 
 void wire_engine(Engine& engine) {
   bind_builtin_commands(engine.commands);
   engine.commands.set_plugin_handler(plugin_line_command);
-  // The wizard and the instance data put their own interfaces here once they
-  // are built; until then the engine's defaults serve.
+  engine.user_interface = make_wizard();
+  // The instance data puts its own interface here once it is built; until
+  // then the engine's default serves.
 }
 
 std::unique_ptr<Engine> make_wired_engine() {

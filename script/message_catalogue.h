@@ -25,6 +25,7 @@ inline constexpr int kWizardCaption = 23;
 inline constexpr int kPreparing = 24;
 inline constexpr int kOkButton = 38;
 inline constexpr int kCancelButton = 39;
+inline constexpr int kConfirmCancel = 40;
 inline constexpr int kSelectLanguageCaption = 89;
 inline constexpr int kSelectLanguagePrompt = 90;
 }  // namespace message

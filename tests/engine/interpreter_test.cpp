@@ -344,6 +344,8 @@ class ProgressRecorder : public UserInterface {
   void process_messages() override {}
   void show_progress(const ProgressValue& progress) override { shown_.push_back(progress); }
   void preload_dialog(Engine&, std::size_t) override {}
+  DialogOutcome show_dialog(Engine&, std::size_t, bool) override { return {}; }
+  void hide_dialog(Engine&) override {}
 
  private:
   std::vector<ProgressValue>& shown_;
