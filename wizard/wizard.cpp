@@ -164,12 +164,19 @@ void Wizard::unbind(Dialog& dialog) {
 
 void Wizard::on_button(Engine& engine, Dialog& dialog, Control& control) {
   if (binding_) return;
+  // The modal wait sees a result only once GetMessage returns; a click sent
+  // from another thread or program is handled inside it, so a posted message
+  // wakes the wait.
+  const auto end_wait = [&dialog](int result) {
+    dialog.result = result;
+    PostMessageA(dialog.page->window(), WM_NULL, 0, 0);
+  };
   switch (control.tag()) {
     case 1:
-      dialog.result = kNext;
+      end_wait(kNext);
       break;
     case 2:
-      dialog.result = kBack;
+      end_wait(kBack);
       break;
     case 3: {
       const int answer = platform::show_message_box(engine.messages.text(message::kConfirmCancel), engine.caption(),
@@ -177,13 +184,13 @@ void Wizard::on_button(Engine& engine, Dialog& dialog, Control& control) {
       if (answer == IDYES) {
         engine.cancel_requested = true;
         control.set_property_text("Enabled", "False");
-        dialog.result = kCancel;
+        end_wait(kCancel);
       }
       break;
     }
     case 5:
       dialog.custom = control.name();
-      dialog.result = kCustom;
+      end_wait(kCustom);
       break;
     case 6:
       if (const auto folder = platform::browse_for_folder("", dialog.page->window()); folder && !folder->empty())
@@ -228,6 +235,9 @@ DialogOutcome Wizard::show_dialog(Engine& engine, std::size_t line, bool modal) 
 
   current_ = line;
   engine.cancel_requested = false;
+  // Pending before the page shows: a click may come as soon as it is up.
+  dialog.result = kPending;
+  dialog.custom.clear();
   present(dialog);
   HWND window = dialog.page->window();
   if (!modal) {
@@ -235,8 +245,6 @@ DialogOutcome Wizard::show_dialog(Engine& engine, std::size_t line, bool modal) 
     outcome.window = window;
     return outcome;
   }
-  dialog.result = kPending;
-  dialog.custom.clear();
   MSG message;
   while (dialog.result == kPending && GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (!IsDialogMessageA(window, &message)) {
