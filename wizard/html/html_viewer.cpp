@@ -29,6 +29,7 @@ constexpr int kRuleGap = 6;
 constexpr int kBulletSize = 5;
 constexpr int kMarkerGap = 6;
 constexpr int kWheelLines = 3;
+constexpr COLORREF kLinkColour = RGB(0, 0, 204);
 
 std::string ansi_character(char32_t code_point) {
   wchar_t wide[2];
@@ -506,7 +507,9 @@ void HtmlViewer::paint(HDC target) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
   SetBkMode(dc, TRANSPARENT);
   const COLORREF text_colour = GetSysColor(COLOR_WINDOWTEXT);
-  const COLORREF link_colour = GetSysColor(COLOR_HOTLIGHT);
+  // The blue of links in browsers: the system's hot-track colour is pale on
+  // some themes and reads as disabled text.
+  const COLORREF link_colour = kLinkColour;
   for (const Piece& piece : layout_.pieces) {
     const int top = piece.area.top - scroll_top_;
     if (piece.area.bottom - scroll_top_ < 0 || top > client.bottom) continue;
