@@ -10,6 +10,7 @@ set(QM_FUZZ_TARGETS
   dialog_rules
   expression
   form_text
+  html_document
   message_catalogue
   package_reader
   picture
