@@ -4,6 +4,7 @@
 
 #include "script/ansi_text.h"
 #include "script/integer_text.h"
+#include "wizard/appearance.h"
 #include "wizard/control_class.h"
 
 namespace qm {
@@ -98,6 +99,7 @@ bool Control::set_property_text(std::string_view name, std::string_view text) {
   std::optional<std::string> value = value_of_kind(*kind, text);
   if (!value) return false;
   texts_[std::string(name)] = std::move(*value);
+  assigned_[std::string(name)] = true;
   if (window_ != nullptr) apply(name);
   return true;
 }
@@ -142,16 +144,49 @@ void Control::create_window(HWND parent, const platform::DpiScale& scale, HFONT 
   const int left = design("Left");
   const int top = design("Top");
   const RECT bounds{scale(left), scale(top), scale(left + design("Width")), scale(top + design("Height"))};
+  font_ = font;
+  if (has_property("Font") && stored("ParentFont") == "False") {
+    own_font_ = font_for(*this, font, scale);
+    font_ = static_cast<HFONT>(own_font_.get());
+  }
   window_ = make_window(parent, bounds);
   if (window_ == nullptr) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   apply("Enabled");
-  for (const std::unique_ptr<Control>& child : children_) child->create_window(window_, scale, font);
+  for (const std::unique_ptr<Control>& child : children_) child->create_window(window_, scale, font_);
   apply("Visible");
 }
 
 void Control::notify(UINT, LPARAM) {}
+
+std::optional<COLORREF> Control::own_background() const {
+  if (!has_property("Color")) return std::nullopt;
+  // Setting Color takes the control off its parent's colour, as ParentColor
+  // False says.
+  const bool own = stored("ParentColor") == "False" || assigned_.count("Color") != 0 || parent_ == nullptr;
+  return own ? colour_of(stored("Color")) : std::nullopt;
+}
+
+COLORREF Control::background() const {
+  if (const std::optional<COLORREF> own = own_background()) return *own;
+  return parent_ != nullptr ? parent_->background() : GetSysColor(COLOR_BTNFACE);
+}
+
+COLORREF Control::text_colour() const {
+  if (own_font_ && !stored("Font.Color").empty())
+    if (const std::optional<COLORREF> colour = colour_of(stored("Font.Color"))) return *colour;
+  return parent_ != nullptr ? parent_->text_colour() : GetSysColor(COLOR_BTNTEXT);
+}
+
+HBRUSH Control::background_brush() {
+  const COLORREF colour = background();
+  if (!brush_ || brush_colour_ != colour) {
+    brush_.reset(CreateSolidBrush(colour));
+    brush_colour_ = colour;
+  }
+  return static_cast<HBRUSH>(brush_.get());
+}
 
 void Control::apply(std::string_view property) {
   if (ascii_equal_ignore_case(property, "Enabled")) {
@@ -169,5 +204,30 @@ void Control::apply(std::string_view property) {
 }
 
 std::optional<std::string> Control::live_text(std::string_view) const { return std::nullopt; }
+
+Control* control_of_window(HWND window) {
+  return window == nullptr ? nullptr : reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+std::optional<LRESULT> control_colours(UINT message, WPARAM wparam, LPARAM lparam) {
+  Control* control = control_of_window(reinterpret_cast<HWND>(lparam));
+  if (control == nullptr) return std::nullopt;
+  // Edits and lists keep the window colour unless the definition gives one.
+  const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+  if (field && !control->own_background()) return std::nullopt;
+  HDC dc = reinterpret_cast<HDC>(wparam);
+  SetTextColor(dc, control->text_colour());
+  SetBkColor(dc, control->background());
+  return reinterpret_cast<LRESULT>(control->background_brush());
+}
+
+bool erase_background(HWND window, HDC dc) {
+  Control* control = control_of_window(window);
+  if (control == nullptr) return false;
+  RECT client{};
+  GetClientRect(window, &client);
+  FillRect(dc, &client, control->background_brush());
+  return true;
+}
 
 }  // namespace qm

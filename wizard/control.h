@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/dialog_form.h"
+#include "platform/unique_resource.h"
 
 namespace qm {
 
@@ -109,6 +110,14 @@ class Control {
   // (WM_COMMAND's code, or WM_NOTIFY's); raises the control's events.
   virtual void notify(UINT code, LPARAM details);
 
+  // The colours the control is drawn in: its own Color, or its parent's when
+  // it takes the parent's; its Font.Color, or its parent's text colour.
+  std::optional<COLORREF> own_background() const;
+  COLORREF background() const;
+  COLORREF text_colour() const;
+  HBRUSH background_brush();
+  HFONT font() const { return font_; }
+
  protected:
   // The class's own window, at `bounds` in the parent's pixels.
   virtual HWND make_window(HWND parent, const RECT& bounds) = 0;
@@ -131,11 +140,27 @@ class Control {
 
   const ControlClass& control_class_;
   std::map<std::string, std::string, NameLess> texts_;
+  std::map<std::string, bool, NameLess> assigned_;  // set by the definition or later, not initial
+  platform::UniqueGdiObject own_font_;
+  HFONT font_ = nullptr;
+  platform::UniqueGdiObject brush_;
+  COLORREF brush_colour_ = 0;
   std::map<ControlEvent, EventHandler> handlers_;
   Control* parent_ = nullptr;
   std::vector<std::unique_ptr<Control>> children_;
   HWND window_ = nullptr;
   platform::DpiScale scale_{96};
 };
+
+// The control of ours a window belongs to, or null.
+Control* control_of_window(HWND window);
+
+// Answers a WM_CTLCOLOR... message that asks for the colours of one of our
+// controls; nothing for other windows (Windows' defaults serve).
+std::optional<LRESULT> control_colours(UINT message, WPARAM wparam, LPARAM lparam);
+
+// Fills the background of a page or container in its control's colour;
+// false when the window is none of ours.
+bool erase_background(HWND window, HDC dc);
 
 }  // namespace qm

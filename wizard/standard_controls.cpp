@@ -71,12 +71,17 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_NOTIFY:
     case WM_HSCROLL:
     case WM_VSCROLL:
+    case WM_DRAWITEM:
+      return SendMessageA(GetParent(window), message, wparam, lparam);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_DRAWITEM:
-      return SendMessageA(GetParent(window), message, wparam, lparam);
+      if (const std::optional<LRESULT> colours = control_colours(message, wparam, lparam)) return *colours;
+      return DefWindowProcA(window, message, wparam, lparam);
+    case WM_ERASEBKGND:
+      if (erase_background(window, reinterpret_cast<HDC>(wparam))) return 1;
+      return DefWindowProcA(window, message, wparam, lparam);
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
@@ -427,7 +432,8 @@ class PanelControl : public ContainerControl {
     if (const UINT inner = edge(stored("BevelInner"))) DrawEdge(dc, &area, inner, BF_RECT | BF_ADJUST);
     if (stored("ShowCaption") == "False" || stored("Caption").empty()) return;
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window(), WM_GETFONT, 0, 0)));
+    SetTextColor(dc, text_colour());
+    HGDIOBJ old = SelectObject(dc, font());
     std::string caption = stored("Caption");
     DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, old);

@@ -106,11 +106,17 @@ const ControlClass& form_class() {
 }
 
 LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  const auto control_of = [](HWND control_window) {
-    return control_window == nullptr ? nullptr
-                                     : reinterpret_cast<Control*>(GetWindowLongPtrA(control_window, GWLP_USERDATA));
-  };
+  const auto control_of = control_of_window;
   switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      if (const std::optional<LRESULT> colours = control_colours(message, wparam, lparam)) return *colours;
+      return DefWindowProcA(window, message, wparam, lparam);
+    case WM_ERASEBKGND:
+      if (erase_background(window, reinterpret_cast<HDC>(wparam))) return 1;
+      return DefWindowProcA(window, message, wparam, lparam);
     case WM_COMMAND:
       if (Control* control = control_of(reinterpret_cast<HWND>(lparam))) control->notify(HIWORD(wparam), lparam);
       return 0;

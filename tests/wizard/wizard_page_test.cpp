@@ -163,6 +163,18 @@ TEST(WizardPageTest, ADefinitionBecomesAPage) {
   EXPECT_EQ(page->find("Next")->property_text("Default"), "True");
   EXPECT_EQ(page->find("Next")->property_text("Nonsense"), std::nullopt);
   EXPECT_EQ(page->find("Heading")->parent(), page->find("Banner"));
+
+  // Colours and fonts follow the definition, and the parent where it says so.
+  EXPECT_EQ(page->find("Banner")->background(), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(page->find("Heading")->background(), GetSysColor(COLOR_WINDOW)) << "the panel's colour";
+  EXPECT_EQ(page->find("Intro")->background(), GetSysColor(COLOR_BTNFACE)) << "the page's colour";
+  LOGFONTA heading{};
+  GetObjectA(page->find("Heading")->font(), sizeof heading, &heading);
+  EXPECT_EQ(heading.lfWeight, FW_BOLD);
+  EXPECT_STREQ(heading.lfFaceName, "Tahoma");
+  LOGFONTA intro{};
+  GetObjectA(page->find("Intro")->font(), sizeof intro, &intro);
+  EXPECT_EQ(intro.lfWeight, FW_NORMAL) << "the page's font";
 }
 
 TEST(WizardPageTest, PropertiesAreTextsOfTheWindows) {
