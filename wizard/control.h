@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -106,6 +107,10 @@ class Control {
   // Makes the window of this control and of its children inside `parent`,
   // laid out at `scale` with `font`.
   void create_window(HWND parent, const platform::DpiScale& scale, HFONT font);
+  // Binary data the definition gives a property ("Picture.Data"); a class
+  // that shows pictures keeps it, others ignore it.
+  virtual void assign_binary(std::string_view property, const std::vector<std::uint8_t>& bytes);
+
   // A notification of the control's window that reached the page
   // (WM_COMMAND's code, or WM_NOTIFY's); raises the control's events.
   virtual void notify(UINT code, LPARAM details);

@@ -1,6 +1,7 @@
 #include "wizard/control_class.h"
 
 #include "script/ansi_text.h"
+#include "wizard/picture_controls.h"
 #include "wizard/standard_controls.h"
 
 namespace qm {
@@ -20,7 +21,11 @@ bool ControlClass::is_a(std::string_view class_name) const {
 }
 
 const std::vector<const ControlClass*>& control_classes() {
-  static const std::vector<const ControlClass*> classes = standard_control_classes();
+  static const std::vector<const ControlClass*> classes = [] {
+    std::vector<const ControlClass*> all = standard_control_classes();
+    for (const ControlClass* picture_class : picture_control_classes()) all.push_back(picture_class);
+    return all;
+  }();
   return classes;
 }
 

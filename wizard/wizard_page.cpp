@@ -152,9 +152,14 @@ void assign(Control& control, const FormComponent& component, const FormProperty
     control.set_property_text(head, text_of(property.value).value_or(""));
     return;
   }
-  // Picture data and collections wait for the controls that show them.
+  // Picture data goes to the control that shows it; collections wait for the
+  // controls that have them.
   const FormValueKind kind = kind_of(property.value);
-  if (kind == FormValueKind::kBinary || kind == FormValueKind::kCollection) return;
+  if (kind == FormValueKind::kBinary) {
+    control.assign_binary(name, std::get<FormBinary>(property.value.data).bytes);
+    return;
+  }
+  if (kind == FormValueKind::kCollection) return;
   const std::optional<std::string> text = text_of(property.value);
   if (!text || !control.set_property_text(name, *text))
     refuse(file_name, component, "the property '" + name + "' of " + std::string(control.class_name()) +

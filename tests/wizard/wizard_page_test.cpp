@@ -226,6 +226,51 @@ TEST(WizardPageTest, WindowsRaiseTheControlsEvents) {
   EXPECT_EQ(page->find("Agree")->property_text("Checked"), "True");
 }
 
+// A 2 x 1 bitmap, red on the left and blue on the right, as a definition
+// holds an image's picture: the class name, the file's size, the file.
+std::string bitmap_picture_hex() {
+  std::vector<unsigned char> file = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+                                     40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+                                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     0, 0, 255, 255, 0, 0, 0, 0};  // red, blue (BGR), row padding
+  std::vector<unsigned char> data = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p', 62, 0, 0, 0};
+  data.insert(data.end(), file.begin(), file.end());
+  std::string hex;
+  for (unsigned char byte : data) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 15];
+  }
+  return hex;
+}
+
+TEST(WizardPageTest, ImagesShowTheirPictures) {
+  const std::string definition = "object P: TPoolTemplate\n  ClientWidth = 100\n  ClientHeight = 40\n"
+                                 "  object Banner: TImage\n    Left = 10\n    Top = 10\n    Width = 40\n"
+                                 "    Height = 20\n    Stretch = True\n    Picture.Data = {" +
+                                 bitmap_picture_hex() + "}\n  end\nend\n";
+  const std::unique_ptr<WizardPage> page = load(definition);
+  HWND window = page->create_window();
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  pump();
+  HWND image = page->find("Banner")->window();
+  RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC dc = GetDC(image);
+  RECT client{};
+  GetClientRect(image, &client);
+  const COLORREF left = GetPixel(dc, client.right / 4, client.bottom / 2);
+  const COLORREF right = GetPixel(dc, client.right * 3 / 4, client.bottom / 2);
+  ReleaseDC(image, dc);
+  EXPECT_EQ(left, RGB(255, 0, 0)) << "stretched over the whole control";
+  EXPECT_EQ(right, RGB(0, 0, 255));
+
+  bool clicked = false;
+  page->find("Banner")->set_handler(ControlEvent::kClick, [&](Control&, EventDetails&) { clicked = true; });
+  SendMessageA(image, WM_LBUTTONUP, 0, 0);
+  EXPECT_TRUE(clicked);
+}
+
 TEST(WizardPageTest, DefinitionsTheWizardCannotUse) {
   const struct {
     const char* text;
