@@ -160,6 +160,8 @@ void Control::create_window(HWND parent, const platform::DpiScale& scale, HFONT 
 
 void Control::notify(UINT, LPARAM) {}
 
+std::vector<std::string> Control::selected_texts() const { return {}; }
+
 void Control::assign_binary(std::string_view, const std::vector<std::uint8_t>&) {}
 
 std::optional<COLORREF> Control::own_background() const {

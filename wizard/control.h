@@ -107,6 +107,10 @@ class Control {
   // Makes the window of this control and of its children inside `parent`,
   // laid out at `scale` with `font`.
   void create_window(HWND parent, const platform::DpiScale& scale, HFONT font);
+  // The texts of the items a list control has selected, in list order (none
+  // for other controls).
+  virtual std::vector<std::string> selected_texts() const;
+
   // Binary data the definition gives a property ("Picture.Data"); a class
   // that shows pictures keeps it, others ignore it.
   virtual void assign_binary(std::string_view property, const std::vector<std::uint8_t>& bytes);

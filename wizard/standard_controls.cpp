@@ -279,6 +279,13 @@ class ListBoxControl : public Control {
   void notify(UINT code, LPARAM) override {
     if (code == LBN_SELCHANGE) raise(ControlEvent::kClick);
   }
+  std::vector<std::string> selected_texts() const override {
+    std::vector<std::string> selected;
+    const std::vector<std::string> all = items();
+    for (std::size_t i = 0; i < all.size(); ++i)
+      if (SendMessageA(window(), LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) selected.push_back(all[i]);
+    return selected;
+  }
 
  protected:
   HWND make_window(HWND parent, const RECT& bounds) override {

@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "engine/engine.h"
 #include "platform/file_system.h"
 #include "platform/folder_browser.h"
 #include "platform/messages.h"
 #include "script/ansi_text.h"
+#include "script/integer_text.h"
 #include "script/path_text.h"
 #include "script/truth_text.h"
 #include "wizard/dialog_rules.h"
@@ -125,6 +128,18 @@ void Wizard::bind(Engine& engine, Dialog& dialog) {
         apply_rules(dialog);
       });
     }
+    if (control->is_a("TStaticText") && control->tag() == 1) {
+      const bool known = engine.variables.exists("PROGRESSTEXT");
+      control->set_property_text("Caption", known ? engine.variables.get("PROGRESSTEXT") : "");
+    }
+    if (control->is_a("TProgressBar") && control->tag() == 1 && engine.variables.exists("PROGRESS")) {
+      const std::string progress = engine.variables.get("PROGRESS");
+      // A value that is no number shows a full bar.
+      if (!progress.empty())
+        control->set_property_text("Position", std::to_string(std::clamp(parse_integer_text(progress).value_or(100), 0, 100)));
+    }
+    if (control->is_a("TMemo")) bind_memo(engine, dialog, *control);
+    if (control->is_a("TListBox")) bind_list_box(engine, dialog, *control);
     if (control->is_a("TEdit")) {
       const std::string text = template_text(page, *control, control->property_text("Text").value_or(""));
       control->set_property_text("Text", text);
@@ -153,6 +168,56 @@ void Wizard::bind(Engine& engine, Dialog& dialog) {
   }
   apply_rules(dialog);
   binding_ = false;
+}
+
+// A memo shows its variable's text (its lines joined by $NEWLINE$ in the
+// variable) or, without one, its own substituted text; only a memo bound to a
+// variable can be edited.
+void Wizard::bind_memo(Engine& engine, Dialog& dialog, Control& memo) {
+  const std::string text = template_text(*dialog.page, memo, memo.property_text("Lines").value_or(""));
+  memo.set_property_text("ReadOnly", memo.hint().empty() ? "True" : "False");
+  if (const auto value = hint_value(engine, memo)) {
+    memo.set_property_text("Lines", collapse_backslash_pairs(*value));
+  } else {
+    memo.set_property_text("Lines", substituted(engine, text));
+  }
+  if (memo.hint().empty()) return;
+  memo.set_handler(ControlEvent::kChange, [this, &engine, &dialog](Control& changed, EventDetails&) {
+    if (binding_) return;
+    std::string text = changed.property_text("Text").value_or("");
+    std::string joined;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+      if (text.compare(at, 2, "\r\n") == 0) {
+        joined += "$NEWLINE$";
+        ++at;
+      } else {
+        joined += text[at];
+      }
+    }
+    write_hint_variable(engine, changed, joined, "Memo1Change");
+    apply_rules(dialog);
+  });
+}
+
+// A list box shows its substituted items without the empty ones, selects the
+// item its variable holds, and writes the selected items back.
+void Wizard::bind_list_box(Engine& engine, Dialog& dialog, Control& list) {
+  const std::string items = substituted(engine, template_text(*dialog.page, list, list.property_text("Items").value_or("")));
+  std::vector<std::string> kept;
+  for (std::string& item : strings_lines(items))
+    if (!item.empty()) kept.push_back(std::move(item));
+  list.set_property_text("Items", strings_text(kept));
+  if (const auto value = hint_value(engine, list)) {
+    const auto found = std::find(kept.begin(), kept.end(), *value);
+    if (found != kept.end()) list.set_property_text("ItemIndex", std::to_string(found - kept.begin()));
+  }
+  list.set_handler(ControlEvent::kClick, [this, &engine, &dialog](Control& clicked, EventDetails&) {
+    if (binding_) return;
+    std::string selected;
+    for (const std::string& item : clicked.selected_texts()) selected += item + "$NEWLINE$";
+    write_hint_variable(engine, clicked, selected, "ListBox1Click");
+    apply_rules(dialog);
+  });
 }
 
 void Wizard::unbind(Dialog& dialog) {

@@ -38,6 +38,8 @@ class Wizard : public UserInterface {
   };
 
   void bind(Engine& engine, Dialog& dialog);
+  void bind_memo(Engine& engine, Dialog& dialog, Control& memo);
+  void bind_list_box(Engine& engine, Dialog& dialog, Control& list);
   void unbind(Dialog& dialog);
   void apply_rules(Dialog& dialog);
   std::string template_text(const WizardPage& page, const Control& control, const std::string& text);
