@@ -5,6 +5,7 @@
 
 #include "engine/window_placement.h"
 #include "platform/dialog_form.h"
+#include "platform/window_class.h"
 #include "platform/unique_resource.h"
 
 namespace qm {
@@ -35,21 +36,9 @@ LRESULT CALLBACK splash_procedure(HWND window, UINT message, WPARAM wparam, LPAR
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-void register_classes(HINSTANCE instance) {
-  WNDCLASSA splash{};
-  splash.lpfnWndProc = splash_procedure;
-  splash.hInstance = instance;
-  splash.hCursor = LoadCursor(nullptr, IDC_APPSTARTING);
-  splash.lpszClassName = kSplashClass;
-  RegisterClassA(&splash);
-
-  WNDCLASSA preparing{};
-  preparing.lpfnWndProc = DefWindowProcA;
-  preparing.hInstance = instance;
-  preparing.hCursor = LoadCursor(nullptr, IDC_APPSTARTING);
-  preparing.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  preparing.lpszClassName = kPreparingClass;
-  RegisterClassA(&preparing);
+void register_classes() {
+  platform::register_window_class({kSplashClass, splash_procedure, IDC_APPSTARTING, false});
+  platform::register_window_class({kPreparingClass, DefWindowProcA, IDC_APPSTARTING});
 }
 
 void paint_now(HWND window) {
@@ -74,7 +63,7 @@ StartupWindows::StartupWindows(const std::string& splash_picture, const std::str
                                const std::string& text)
     : windows_(std::make_unique<Windows>()) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  register_classes(instance);
+  register_classes();
   platform::init_common_controls(ICC_PROGRESS_CLASS);
   const int screen_width = GetSystemMetrics(SM_CXSCREEN);
   const int screen_height = GetSystemMetrics(SM_CYSCREEN);

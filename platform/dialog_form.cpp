@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/system_library.h"
+#include "platform/window_class.h"
 
 namespace qm::platform {
 
@@ -18,15 +19,6 @@ constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kDropDownListHeight = 200;
 constexpr int kIconSize = 32;
 
-void register_form_class(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSA form{};
-  form.lpfnWndProc = procedure;
-  form.hInstance = instance;
-  form.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = kFormClass;
-  RegisterClassA(&form);  // fails harmlessly when the class is there already
-}
 
 }  // namespace
 
@@ -88,7 +80,7 @@ DialogForm::DialogForm(const std::string& caption, int client_width, int client_
       client_width_(client_width),
       client_height_(client_height) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  register_form_class(instance, procedure);
+  register_window_class({kFormClass, procedure});
   window_.reset(CreateWindowExA(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, 0, 0, 0, 0, nullptr, nullptr,
                                 instance, this));
   scale_ = DpiScale::of_window(window_.get());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/dialog_form.h"
+#include "platform/window_class.h"
 
 namespace qm::platform {
 
@@ -30,11 +31,7 @@ DWORD balloon_flag(BalloonIcon icon) {
 
 TrayIcon::TrayIcon(std::function<void()> on_click) : on_click_(std::move(on_click)) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA window_class{};
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = kTrayWindowClass;
-  RegisterClassA(&window_class);
+  register_window_class({kTrayWindowClass, procedure, nullptr, false});
   // A hidden top-level window rather than a message-only one: only those hear
   // Explorer announce a new taskbar.
   window_.reset(CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this));

@@ -136,14 +136,16 @@ Control& Control::adopt(std::unique_ptr<Control> child) {
   return *children_.back();
 }
 
-void Control::create_window(HWND parent, const platform::DpiScale& scale, HFONT font) {
-  scale_ = scale;
-  const auto design = [this](const char* property) {
-    return parse_integer_text(stored(property)).value_or(0);
-  };
+RECT Control::scaled_bounds() const {
+  const auto design = [this](const char* property) { return parse_integer_text(stored(property)).value_or(0); };
   const int left = design("Left");
   const int top = design("Top");
-  const RECT bounds{scale(left), scale(top), scale(left + design("Width")), scale(top + design("Height"))};
+  return RECT{scale_(left), scale_(top), scale_(left + design("Width")), scale_(top + design("Height"))};
+}
+
+void Control::create_window(HWND parent, const platform::DpiScale& scale, HFONT font) {
+  scale_ = scale;
+  const RECT bounds = scaled_bounds();
   font_ = font;
   if (has_property("Font") && stored("ParentFont") == "False") {
     own_font_ = font_for(*this, font, scale);
@@ -201,9 +203,9 @@ void Control::apply(std::string_view property) {
     SetWindowTextA(window_, stored(property).c_str());
   } else if (ascii_equal_ignore_case(property, "Left") || ascii_equal_ignore_case(property, "Top") ||
              ascii_equal_ignore_case(property, "Width") || ascii_equal_ignore_case(property, "Height")) {
-    const auto design = [this](const char* name) { return parse_integer_text(stored(name)).value_or(0); };
-    SetWindowPos(window_, nullptr, scale_(design("Left")), scale_(design("Top")), scale_(design("Width")),
-                 scale_(design("Height")), SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT bounds = scaled_bounds();
+    SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

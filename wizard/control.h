@@ -141,6 +141,8 @@ class Control {
   void store(std::string_view property, std::string text);
 
   const platform::DpiScale& scale() const { return scale_; }
+  // Left, Top, Width and Height in the parent's pixels.
+  RECT scaled_bounds() const;
 
  private:
   struct NameLess {

@@ -5,6 +5,7 @@
 
 #include "platform/picture.h"
 #include "platform/picture_bitmap.h"
+#include "platform/window_class.h"
 #include "script/ansi_text.h"
 #include "wizard/published_properties.h"
 
@@ -49,15 +50,7 @@ class ImageControl : public Control {
 
  protected:
   HWND make_window(HWND parent, const RECT& bounds) override {
-    static const bool registered = [] {
-      WNDCLASSA image{};
-      image.lpfnWndProc = image_procedure;
-      image.hInstance = GetModuleHandleA(nullptr);
-      image.hCursor = LoadCursor(nullptr, IDC_ARROW);
-      image.lpszClassName = kImageClass;
-      return RegisterClassA(&image) != 0;
-    }();
-    (void)registered;
+    platform::register_window_class({kImageClass, image_procedure, IDC_ARROW, false});
     return CreateWindowExA(0, kImageClass, "", WS_CHILD, bounds.left, bounds.top, bounds.right - bounds.left,
                            bounds.bottom - bounds.top, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
   }

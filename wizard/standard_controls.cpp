@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/window_class.h"
 #include "script/ansi_text.h"
 #include "script/integer_text.h"
 #include "script/translations.h"
@@ -39,19 +40,6 @@ HWND make_child(const char* window_class, const std::string& text, DWORD style, 
 // controls send theirs to it.
 LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-void register_host_class() {
-  static const bool registered = [] {
-    WNDCLASSA host{};
-    host.lpfnWndProc = host_procedure;
-    host.hInstance = GetModuleHandleA(nullptr);
-    host.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    host.lpszClassName = kHostClass;
-    return RegisterClassA(&host) != 0;
-  }();
-  (void)registered;
-}
-
 class ContainerControl : public Control {
  public:
   using Control::Control;
@@ -60,7 +48,7 @@ class ContainerControl : public Control {
 
  protected:
   HWND make_host(HWND parent, const RECT& bounds) {
-    register_host_class();
+    platform::register_window_class({kHostClass, host_procedure});
     return make_child(kHostClass, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, bounds);
   }
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/window_class.h"
 #include "script/ansi_text.h"
 #include "script/integer_text.h"
 #include "wizard/control_class.h"
@@ -42,16 +43,7 @@ class FormControl : public Control {
 
  protected:
   HWND make_window(HWND, const RECT&) override {
-    static const bool registered = [] {
-      WNDCLASSA page{};
-      page.lpfnWndProc = page_procedure;
-      page.hInstance = GetModuleHandleA(nullptr);
-      page.hCursor = LoadCursor(nullptr, IDC_ARROW);
-      page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      page.lpszClassName = kPageClass;
-      return RegisterClassA(&page) != 0;
-    }();
-    (void)registered;
+    platform::register_window_class({kPageClass, page_procedure});
     const auto number = [this](const char* name, int fallback) {
       return parse_integer_text(stored(name)).value_or(fallback);
     };
@@ -106,7 +98,6 @@ const ControlClass& form_class() {
 }
 
 LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  const auto control_of = control_of_window;
   switch (message) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -118,11 +109,11 @@ LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
       if (erase_background(window, reinterpret_cast<HDC>(wparam))) return 1;
       return DefWindowProcA(window, message, wparam, lparam);
     case WM_COMMAND:
-      if (Control* control = control_of(reinterpret_cast<HWND>(lparam))) control->notify(HIWORD(wparam), lparam);
+      if (Control* control = control_of_window(reinterpret_cast<HWND>(lparam))) control->notify(HIWORD(wparam), lparam);
       return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (Control* control = control_of(header->hwndFrom)) control->notify(header->code, lparam);
+      if (Control* control = control_of_window(header->hwndFrom)) control->notify(header->code, lparam);
       return 0;
     }
     case WM_CLOSE:

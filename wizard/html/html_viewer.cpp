@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/dialog_form.h"
+#include "platform/window_class.h"
 
 namespace qm {
 
@@ -260,16 +261,7 @@ class HtmlViewer::LineBuilder {
 };
 
 HtmlViewer::HtmlViewer(HWND parent, int control_id, const RECT& bounds) {
-  static const ATOM registered = [] {
-    WNDCLASSA window_class{};
-    window_class.style = CS_DBLCLKS;
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    window_class.lpszClassName = kClassName;
-    return RegisterClassA(&window_class);
-  }();
-  (void)registered;
+  platform::register_window_class({kClassName, procedure, IDC_ARROW, false, CS_DBLCLKS});
   window_.reset(CreateWindowExA(WS_EX_CLIENTEDGE, kClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, bounds.left,
                                 bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), GetModuleHandleA(nullptr),
