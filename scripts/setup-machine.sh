@@ -107,4 +107,67 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "setup-machine: installing ${missing[*]}"
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Wine runs our 32-bit programs with its 32-bit loader. Some kernels are
+# booted without 32-bit support ("32-bit emulation disabled" in the kernel's
+# log): there the loader cannot start, and Wine's in-process 64-bit mode
+# faults as it switches to 32-bit code. Such a machine runs the 32-bit Linux
+# side of Wine through qemu's user-mode emulator, registered for 32-bit x86
+# programs with the kernel. The release's own qemu (7.2) takes about a minute
+# to start a Wine process; the release's backports carry one that takes a
+# fraction of a second, so that one is installed (its archive derived from
+# the machine's own Debian entry, like the source entries above).
+runs_32bit_code() { /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; }
+
+backports_entry() {
+  printf '%s\n' "$wanted_sources" | awk -v release="$release" '
+    function flush() {
+      if (!done && uris != "" && suites ~ ("(^| )" release "( |$)")) {
+        printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", uris, release
+        if (signed != "") printf "Signed-By: %s\n", signed
+        done = 1
+      }
+      uris = suites = signed = ""
+    }
+    /^[ \t]*$/ { flush(); next }
+    { field = $1; sub(/:$/, "", field); value = $0; sub(/^[^:]*:[ \t]*/, "", value) }
+    field == "URIs" { uris = value } field == "Suites" { suites = value } field == "Signed-By" { signed = value }
+    END { flush() }'
+}
+
+qemu_i386=/usr/bin/qemu-i386-static
+binfmt=/proc/sys/fs/binfmt_misc
+
+register_qemu_i386() {
+  [ -f "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt"
+  # "F" opens the emulator now, so the entry keeps working whatever the
+  # programs' own mount namespace; a new emulator needs a new entry.
+  [ -f "$binfmt/qemu-i386" ] && echo -1 | $SUDO tee "$binfmt/qemu-i386" >/dev/null
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu_i386"':F' |
+    $SUDO tee "$binfmt/register" >/dev/null
+}
+
+if ! runs_32bit_code; then
+  echo "setup-machine: this kernel does not run 32-bit programs; Wine's 32-bit side runs under qemu"
+  backports_list=/etc/apt/sources.list.d/quillmore-backports.sources
+  wanted_backports=$(backports_entry)
+  if [ -z "$wanted_backports" ]; then
+    echo "setup-machine: no Debian '$release' entry to derive the backports archive from" >&2
+    exit 1
+  fi
+  if [ ! -f "$backports_list" ] || [ "$(cat "$backports_list")" != "$wanted_backports" ]; then
+    printf '%s\n' "$wanted_backports" | $SUDO tee "$backports_list" >/dev/null
+    $SUDO apt-get update -qq
+  fi
+  installed=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
+  if [ -z "$installed" ] || dpkg --compare-versions "$installed" lt 1:8; then
+    $SUDO apt-get install -y -qq --no-install-recommends -t "$release-backports" qemu-user-static
+  fi
+  register_qemu_i386
+  if ! runs_32bit_code; then
+    echo "setup-machine: 32-bit programs still do not start (qemu-i386 registration failed)" >&2
+    exit 1
+  fi
+fi
+
 echo "setup-machine: ready"
