@@ -13,6 +13,7 @@
 
 #include "engine/command_catalogue.h"
 #include "engine/component_model.h"
+#include "engine/progress.h"
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
@@ -91,14 +92,25 @@ struct Engine {
   // Set by the user interface when the user confirms cancelling; read by the
   // script (ABORT) and by worker threads.
   std::atomic<bool> cancel_requested{false};
-  // The non-modal dialog on screen, or null.
+  // The non-modal dialog on screen, or null (WINDOWHANDLE).
   void* current_window = nullptr;
+  // The wizard page on screen, shown with or without waiting (or the one to
+  // show when the wizard comes back from the tray), or null.
+  void* dialog_window = nullptr;
   // The notification-area icon, made when a command first shows it
   // (engine/tray.h), and whether the wizard is hidden there.
   std::unique_ptr<platform::TrayIcon> tray_icon;
   bool in_tray = false;
-  // PROGRESSTEXT and PROGRESS as they were when last shown (engine/progress.h).
-  ProgressValue last_progress;
+  // PROGRESSTEXT and PROGRESS as they were when last published (engine/progress.h).
+  ProgressState last_progress;
+  // The progress workers store and the dialog shows.
+  ProgressRecord progress;
+  // Set around long operations (Windows Installer, programs, archives): the
+  // dialog then shows the progress record every second.
+  std::atomic<bool> busy{false};
+  // The cancel request as the Windows Installer worker sees it, copied by the
+  // progress display.
+  std::atomic<bool> apply_cancelled{false};
   RunClock clock;
 
   // Caption parts, refreshed from TITLE and VRAKLOGO before every line.

@@ -10,7 +10,7 @@ namespace {
 class WindowlessInterface : public UserInterface {
  public:
   void process_messages() override { platform::process_pending_messages(); }
-  void show_progress(const ProgressValue&) override {}
+  void show_progress(Engine&, const ProgressState&) override {}
   void preload_dialog(Engine&, std::size_t) override {}
   DialogOutcome show_dialog(Engine&, std::size_t, bool) override { return {}; }
   void hide_dialog(Engine&) override {}

@@ -12,11 +12,7 @@ namespace qm {
 
 struct Engine;
 
-struct ProgressValue {
-  std::string text;
-  int position = 0;
-  bool operator==(const ProgressValue&) const = default;
-};
+struct ProgressState;
 
 enum class RestartKind { kRestart, kRestartAndResume };
 
@@ -39,8 +35,9 @@ class UserInterface {
   virtual void hide_dialog(Engine& engine) = 0;
   // Handles the window messages waiting for the interface thread.
   virtual void process_messages() = 0;
-  // Shows a progress value (position 0 to 100) on the current dialog.
-  virtual void show_progress(const ProgressValue& progress) = 0;
+  // Shows progress on the current dialog, if there is one (the caller holds
+  // the progress lock: engine/progress.h).
+  virtual void show_progress(Engine& engine, const ProgressState& progress) = 0;
   // Loads the wizard page of a "Display Dialog" line before the script runs,
   // so that showing it later is immediate.
   virtual void preload_dialog(Engine& engine, std::size_t line) = 0;

@@ -15,7 +15,9 @@ platform::TrayIcon& tray_icon(Engine& engine) {
   return *engine.tray_icon;
 }
 
-HWND current_window(const Engine& engine) { return static_cast<HWND>(engine.current_window); }
+HWND current_window(const Engine& engine) {
+  return static_cast<HWND>(engine.dialog_window != nullptr ? engine.dialog_window : engine.current_window);
+}
 
 void bring_back(HWND window) {
   ShowWindow(window, SW_SHOW);

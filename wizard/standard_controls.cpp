@@ -473,11 +473,16 @@ class ProgressBarControl : public Control {
     if (is(stored("Orientation"), "pbVertical")) style |= PBS_VERTICAL;
     HWND bar = make_child(PROGRESS_CLASSA, "", style, 0, parent, bounds);
     apply_range(bar);
+    apply_style(bar);
     return bar;
   }
   void apply(std::string_view property) override {
     if (is(property, "Min") || is(property, "Max") || is(property, "Position")) {
       apply_range(window());
+      return;
+    }
+    if (is(property, "Style") || is(property, "MarqueeInterval")) {
+      apply_style(window());
       return;
     }
     Control::apply(property);
@@ -492,6 +497,17 @@ class ProgressBarControl : public Control {
     const auto number = [this](const char* name) { return parse_integer_text(stored(name)).value_or(0); };
     SendMessageA(bar, PBM_SETRANGE32, static_cast<WPARAM>(number("Min")), number("Max"));
     SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(number("Position")), 0);
+  }
+  // A marquee bar runs on its own timer; turned back into a normal bar it
+  // shows the range and position it holds.
+  void apply_style(HWND bar) const {
+    const bool marquee = is(stored("Style"), "pbstMarquee");
+    const LONG_PTR style = GetWindowLongPtrA(bar, GWL_STYLE);
+    if (((style & PBS_MARQUEE) != 0) == marquee) return;
+    SetWindowLongPtrA(bar, GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+    const int interval = parse_integer_text(stored("MarqueeInterval")).value_or(10);
+    SendMessageA(bar, PBM_SETMARQUEE, marquee ? TRUE : FALSE, interval);
+    if (!marquee) apply_range(bar);
   }
 };
 
@@ -742,6 +758,7 @@ const ControlClass& progress_bar_class() {
                                       {"SmoothReverse", K::kBoolean, "False"},
                                       {"Step", K::kInteger, "10"},
                                       {"MarqueeInterval", K::kInteger, "10"},
+                                      {"Style", K::kIdentifier, "pbstNormal"},
                                       {"State", K::kIdentifier, "pbsNormal"},
                                       {"BarColor", K::kIdentifier},
                                       {"BackgroundColor", K::kIdentifier}}),

@@ -40,6 +40,7 @@ LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 class FormControl : public Control {
  public:
   using Control::Control;
+  WizardPage::WindowHook hook;
 
  protected:
   HWND make_window(HWND, const RECT&) override {
@@ -98,6 +99,9 @@ const ControlClass& form_class() {
 }
 
 LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (auto* form = dynamic_cast<FormControl*>(control_of_window(window)); form != nullptr && form->hook) {
+    if (const std::optional<LRESULT> answer = form->hook(message, wparam, lparam)) return *answer;
+  }
   switch (message) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -223,5 +227,7 @@ HWND WizardPage::create_window() {
   form_->create_window(nullptr, scale, static_cast<HFONT>(font_.get()));
   return form_->window();
 }
+
+void WizardPage::set_window_hook(WindowHook hook) { static_cast<FormControl&>(*form_).hook = std::move(hook); }
 
 }  // namespace qm

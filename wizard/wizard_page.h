@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,11 @@ class WizardPage {
 
   // Makes the page's window (hidden) and its controls' windows.
   HWND create_window();
+
+  // Sees the messages of the page's own window first; an answer ends their
+  // handling (the wizard's close, minimise and timer behaviour).
+  using WindowHook = std::function<std::optional<LRESULT>(UINT message, WPARAM wparam, LPARAM lparam)>;
+  void set_window_hook(WindowHook hook);
   HWND window() const { return form_->window(); }
 
  private:

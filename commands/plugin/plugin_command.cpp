@@ -86,20 +86,23 @@ void plugin_line_command(Engine& engine, const ScriptLine& line) {
 
   PluginRequest request{path, engine.current_window, engine.variables.serialize(), engine.field(line, 1)};
   std::mutex progress_lock;
-  std::optional<ProgressValue> reported;
+  std::optional<ProgressState> reported;
   const PluginProgress progress = [&](int position, const std::string& text) {
     std::lock_guard guard(progress_lock);
-    reported = ProgressValue{text, std::clamp(position, 1, 100)};
+    reported = ProgressState{text, 0, 100, std::clamp(position, 1, 100)};
   };
   platform::WorkerWait wait;
   wait.silent = engine.silent();
   wait.on_idle = [&] {
-    std::optional<ProgressValue> latest;
+    std::optional<ProgressState> latest;
     {
       std::lock_guard guard(progress_lock);
       latest = std::exchange(reported, std::nullopt);
     }
-    if (latest && engine.current_window != nullptr) engine.user_interface->show_progress(*latest);
+    if (latest && engine.current_window != nullptr) {
+      engine.progress.store(latest->text, latest->minimum, latest->maximum, latest->position);
+      update_progress_display(engine, *latest, false);
+    }
   };
 
   // File-system redirection is a setting of each thread, so the engine's own

@@ -340,32 +340,36 @@ TEST(SetVariableTest, NamesValuesAndTheKeepMarker) {
 // A user interface that notes the progress it is asked to show.
 class ProgressRecorder : public UserInterface {
  public:
-  explicit ProgressRecorder(std::vector<ProgressValue>& shown) : shown_(shown) {}
+  explicit ProgressRecorder(std::vector<ProgressState>& shown) : shown_(shown) {}
   void process_messages() override {}
-  void show_progress(const ProgressValue& progress) override { shown_.push_back(progress); }
+  void show_progress(Engine&, const ProgressState& progress) override { shown_.push_back(progress); }
   void preload_dialog(Engine&, std::size_t) override {}
   DialogOutcome show_dialog(Engine&, std::size_t, bool) override { return {}; }
   void hide_dialog(Engine&) override {}
 
  private:
-  std::vector<ProgressValue>& shown_;
+  std::vector<ProgressState>& shown_;
 };
 
 TEST(SetVariableTest, ProgressReachesTheCurrentDialogAtOnce) {
   EngineRun run(test::script_package(R"(
+    Set Variable | SILENT | FALSE
     Set Variable | PROGRESSTEXT | Copying files
     Set Variable | PROGRESS | 40
     Set Variable | PROGRESS | 250
-    Comment | the value written stays, so it is not shown again)"));
-  std::vector<ProgressValue> shown;
+    Comment | the value written stays, so it is not shown again
+    Set Variable | PROGRESS | half)"));
+  std::vector<ProgressState> shown;
   int dialog = 0;
   run.engine().current_window = &dialog;
   run.engine().user_interface = std::make_unique<ProgressRecorder>(shown);
   ASSERT_TRUE(run.run());
-  ASSERT_EQ(shown.size(), 3u);
-  EXPECT_EQ(shown[0], (ProgressValue{"Copying files", 0}));
-  EXPECT_EQ(shown[1], (ProgressValue{"Copying files", 40}));
-  EXPECT_EQ(shown[2], (ProgressValue{"Copying files", 100})) << "the display shows 0 to 100";
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0], (ProgressState{"Copying files", 0, 100, 0}));
+  EXPECT_EQ(shown[1], (ProgressState{"Copying files", 0, 100, 40}));
+  EXPECT_EQ(shown[2], (ProgressState{"Copying files", 0, 100, 250})) << "the bar keeps it within its range";
+  EXPECT_EQ(shown[3], (ProgressState{"Copying files", 0, 100, 100})) << "no number: a full bar";
+  EXPECT_EQ(run.engine().progress.stored(), shown[3]) << "the record holds what was shown";
 }
 
 }  // namespace
