@@ -596,6 +596,28 @@ class SetupFolderTest(TempTest):
         self.assertIn("Encrypted = +", opened.stdout)
         self.assertNotIn("s3cret", run.stdout + run.stderr)
 
+    def test_pages_the_project_lacks_come_from_the_stock_set(self) -> None:
+        settings = PROJECT_INI + "resource password = s3cret\n"
+        project = self.project({
+            "project.ini": settings,
+            "script.txt": ("Display Dialog | welcome | R | TRUE | | |\n"
+                           "Display Dialog | licence | R | TRUE | | |\n"
+                           "# Display Dialog | finish | R | TRUE | | |\n"
+                           "Display Dialog | Own | R | TRUE | | |\n"),
+            "product.wxs": wxs(),
+            "resources/Welcome.dfm": "object PoolTemplate: TPoolTemplate\nend\n",
+            "resources/own.dfm": "object PoolTemplate: TPoolTemplate\nend\n",
+        })
+        run = build(project, self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        listing = self.list_archive(run.out / "setup.res", "s3cret")
+        self.assertEqual(listing.returncode, 0, listing.stdout)
+        paths = sorted(line[len("Path = "):] for line in listing.stdout.splitlines()
+                       if line.startswith("Path = ") and not line.endswith(".res"))
+        # The project's own welcome page stays; the licence page and its rules
+        # come from the stock set; a commented-out line takes nothing.
+        self.assertEqual(paths, ["Welcome.dfm", "licence.dfm", "licence.dfm.qvxf", "licence.txt", "own.dfm"])
+
     def test_a_rebuild_leaves_nothing_of_the_previous_build(self) -> None:
         project = self.full_project()
         out = self.root / "out"

@@ -39,6 +39,28 @@ def write_atomically(target: Path, data: bytes) -> None:
     os.replace(temporary, target)
 
 
+# The stock wizard pages: a "Display Dialog" line whose page the project's
+# resources/ do not hold gets the stock page of that name (with its rules).
+STOCK_DIALOGS = Path(__file__).resolve().parent / "dialogs"
+
+
+def stock_dialog_files(project: Project) -> list[Path]:
+    """The stock pages (and their rule files) the script shows and resources/ lacks."""
+    resources = project.path("resources")
+    own = {p.name.lower() for p in resources.iterdir()} if resources.is_dir() else set()
+    wanted: list[Path] = []
+    for line in project.lines:
+        if line.commented or line.command.lower() != "display dialog" or not line.fields:
+            continue
+        definition = f"{line.fields[0]}.dfm"
+        if definition.lower() in own:
+            continue
+        for stock in (STOCK_DIALOGS / definition, STOCK_DIALOGS / f"{definition}.qvxf"):
+            if stock.is_file() and stock not in wanted:
+                wanted.append(stock)
+    return wanted
+
+
 def resource_names(project: Project) -> list[str]:
     """The entries of resources/, which become the resource archive's top level."""
     resources = project.path("resources")
@@ -61,6 +83,10 @@ def build_resource_archive(project: Project, names: list[str], out_dir: Path, to
             # -mhe: the file names are encrypted too.
             arguments += [f"-p{project.resource_password}", "-mhe=on"]
         run_tool(arguments + [str(archive), "--", *names], resources, f"{target.name} from {resources}")
+        stock = stock_dialog_files(project)
+        if stock:
+            run_tool(arguments + [str(archive), "--", *(p.name for p in stock)], STOCK_DIALOGS,
+                     f"{target.name}: the stock pages")
         os.replace(archive, target)
 
 
