@@ -198,6 +198,13 @@ void AnimateControl::apply(std::string_view property) {
     // The first frame shows while the animation waits to be played.
     if (active) play();
     else open(window());
+  } else if (is(property, "Open")) {
+    if (stored("Open") == "True") {
+      open(window());
+    } else {
+      stop();
+      SendMessageA(window(), ACM_OPENA, 0, 0);  // closes the animation
+    }
   } else if (is(property, "Repetitions") || is(property, "StartFrame") || is(property, "StopFrame")) {
     if (active && playing_) play();
   } else {

@@ -143,10 +143,12 @@ LRESULT CALLBACK RichEditControl::procedure(HWND window, UINT message, WPARAM wp
       return self != nullptr ? self->dialog_code(code, reinterpret_cast<const MSG*>(lparam)) : code;
     }
     case WM_SETFONT: {
-      // The font goes over all the text: rich text waiting for the window is
-      // shown after it, so that its own fonts stay.
+      // The page gives the control its font once it is made; the font goes
+      // over all the text, so the text is put in after it and rich text
+      // keeps its own fonts.
       const LRESULT result = CallWindowProcW(original, window, message, wparam, lparam);
-      if (self != nullptr) {
+      if (self != nullptr && !self->set_up_) {
+        self->set_up_ = true;
         self->apply_max_length();
         self->apply_word_wrap();
         self->apply_colours();

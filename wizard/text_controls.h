@@ -53,6 +53,7 @@ class RichEditControl : public Control {
 
   std::string pending_rich_text_;  // loaded before the window was made
   bool loading_ = false;          // the text changes, not the user
+  bool set_up_ = false;           // the window has its font, settings and first text
 };
 
 }  // namespace qm
