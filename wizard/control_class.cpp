@@ -1,8 +1,11 @@
 #include "wizard/control_class.h"
 
 #include "script/ansi_text.h"
+#include "wizard/drawn_controls.h"
+#include "wizard/media_controls.h"
 #include "wizard/picture_controls.h"
 #include "wizard/standard_controls.h"
+#include "wizard/text_controls.h"
 
 namespace qm {
 
@@ -24,6 +27,8 @@ const std::vector<const ControlClass*>& control_classes() {
   static const std::vector<const ControlClass*> classes = [] {
     std::vector<const ControlClass*> all = standard_control_classes();
     for (const ControlClass* picture_class : picture_control_classes()) all.push_back(picture_class);
+    for (const auto& more : {text_control_classes(), drawn_control_classes(), media_control_classes()})
+      all.insert(all.end(), more.begin(), more.end());
     return all;
   }();
   return classes;

@@ -15,14 +15,11 @@ namespace {
 using platform::DpiScale;
 
 constexpr const char* kClassName = "QuillmoreHtmlViewer";
-constexpr const char* kTextFace = "Tahoma";  // the dialog font family
 constexpr const char* kMonospaceFace = "Courier New";
-constexpr int kBodyPoints = 8;
 // Heading sizes in percent of the body text, h1 to h6, as browsers draw them.
 constexpr int kHeadingPercent[] = {200, 150, 117, 100, 83, 67};
 
 // Design pixels (96 dpi).
-constexpr int kMargin = 8;
 constexpr int kListIndent = 24;
 constexpr int kParagraphGap = 8;
 constexpr int kListItemGap = 2;
@@ -30,7 +27,6 @@ constexpr int kRuleGap = 6;
 constexpr int kBulletSize = 5;
 constexpr int kMarkerGap = 6;
 constexpr int kWheelLines = 3;
-constexpr COLORREF kLinkColour = RGB(0, 0, 204);
 
 std::string ansi_character(char32_t code_point) {
   wchar_t wide[2];
@@ -281,6 +277,17 @@ HtmlViewer* HtmlViewer::of_window(HWND window) {
   return reinterpret_cast<HtmlViewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
+void HtmlViewer::set_look(Look look) {
+  look_ = std::move(look);
+  if (look_.face.empty()) look_.face = Look{}.face;
+  if (look_.points <= 0) look_.points = Look{}.points;
+  look_.points = std::min(look_.points, 72);
+  look_.margin_width = std::max(look_.margin_width, 0);
+  look_.margin_height = std::max(look_.margin_height, 0);
+  fonts_.clear();
+  relayout();
+}
+
 void HtmlViewer::set_empty_page_text(std::string text) {
   empty_page_text_ = std::move(text);
   if (document_path_.empty() && base_folder_.empty() && document_.title.empty()) show_empty_page();
@@ -376,14 +383,14 @@ HFONT HtmlViewer::font(const FontKey& key) {
   auto found = fonts_.find(key);
   if (found == fonts_.end()) {
     LOGFONTA description{};
-    description.lfHeight = -MulDiv(kBodyPoints * key.size_percent, dpi, 72 * 100);
+    description.lfHeight = -MulDiv(look_.points * key.size_percent, dpi, 72 * 100);
     description.lfWeight = key.bold ? FW_BOLD : FW_NORMAL;
     description.lfItalic = key.italic;
     description.lfUnderline = key.underline;
     description.lfCharSet = DEFAULT_CHARSET;
     description.lfQuality = DEFAULT_QUALITY;
     description.lfPitchAndFamily = static_cast<BYTE>(key.monospace ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS);
-    lstrcpynA(description.lfFaceName, key.monospace ? kMonospaceFace : kTextFace, LF_FACESIZE);
+    lstrcpynA(description.lfFaceName, key.monospace ? kMonospaceFace : look_.face.c_str(), LF_FACESIZE);
     found = fonts_.emplace(key, platform::UniqueGdiObject(CreateFontIndirectA(&description))).first;
   }
   return static_cast<HFONT>(found->second.get());
@@ -395,9 +402,9 @@ HtmlViewer::Layout HtmlViewer::lay_out(int width) {
   const DpiScale scale = DpiScale::of_window(window_.get());
   HDC dc = GetDC(window_.get());
   const HGDIOBJ original_font = GetCurrentObject(dc, OBJ_FONT);
-  LineBuilder lines(*this, dc, layout, scale(kMargin));
+  LineBuilder lines(*this, dc, layout, scale(look_.margin_height));
   for (const HtmlBlock& block : document_.blocks) lay_out_block(block, lines, layout);
-  layout.height = lines.top() + scale(kMargin);
+  layout.height = lines.top() + scale(look_.margin_height);
   SelectObject(dc, original_font);
   ReleaseDC(window_.get(), dc);
   return layout;
@@ -405,8 +412,8 @@ HtmlViewer::Layout HtmlViewer::lay_out(int width) {
 
 void HtmlViewer::lay_out_block(const HtmlBlock& block, LineBuilder& lines, Layout& layout) {
   const DpiScale scale = DpiScale::of_window(window_.get());
-  const int left = scale(kMargin + kListIndent * std::min(block.list_depth, 10));
-  const int right = layout.width - scale(kMargin);
+  const int left = scale(look_.margin_width + kListIndent * std::min(block.list_depth, 10));
+  const int right = layout.width - scale(look_.margin_width);
   const int size = block.kind == HtmlBlockKind::heading ? kHeadingPercent[std::clamp(block.heading_level, 1, 6) - 1] : 100;
   const bool monospace = block.kind == HtmlBlockKind::preformatted;
   const FontKey body{size, block.kind == HtmlBlockKind::heading, false, false, monospace};
@@ -459,10 +466,11 @@ void HtmlViewer::relayout() {
   const int bar_width = GetSystemMetrics(SM_CXVSCROLL);
   const int full_width = client.right + (scroll_bar_shown_ ? bar_width : 0);
   layout_ = lay_out(full_width);
-  const bool needs_bar = layout_.height > client.bottom;
+  const bool needs_bar = look_.scroll_bar && layout_.height > client.bottom;
   if (needs_bar) layout_ = lay_out(full_width - bar_width);
   scroll_bar_shown_ = needs_bar;
   scroll_top_ = std::clamp(scroll_top_, 0, std::max(0, layout_.height - static_cast<int>(client.bottom)));
+  // Without a bar the page still scrolls by keys and wheel.
   SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, needs_bar ? layout_.height - 1 : 0,
                   needs_bar ? static_cast<UINT>(client.bottom) : 0, scroll_top_, 0};
   SetScrollInfo(window_.get(), SB_VERT, &info, TRUE);
@@ -484,7 +492,7 @@ void HtmlViewer::scroll_to(int top) {
 
 void HtmlViewer::scroll_by_lines(int count) {
   const DpiScale scale = DpiScale::of_window(window_.get());
-  scroll_to(scroll_top_ + count * scale(kBodyPoints * 2));
+  scroll_to(scroll_top_ + count * scale(look_.points * 2));
 }
 
 void HtmlViewer::paint(HDC target) {
@@ -496,12 +504,11 @@ void HtmlViewer::paint(HDC target) {
                                                                 std::max<LONG>(client.bottom, 1)));
   const HGDIOBJ original_bitmap = SelectObject(dc, bitmap.get());
   const HGDIOBJ original_font = GetCurrentObject(dc, OBJ_FONT);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+  const platform::UniqueGdiObject background(CreateSolidBrush(look_.background.value_or(GetSysColor(COLOR_WINDOW))));
+  FillRect(dc, &client, static_cast<HBRUSH>(background.get()));
   SetBkMode(dc, TRANSPARENT);
-  const COLORREF text_colour = GetSysColor(COLOR_WINDOWTEXT);
-  // The blue of links in browsers: the system's hot-track colour is pale on
-  // some themes and reads as disabled text.
-  const COLORREF link_colour = kLinkColour;
+  const COLORREF text_colour = look_.text.value_or(GetSysColor(COLOR_WINDOWTEXT));
+  const COLORREF link_colour = look_.link;
   for (const Piece& piece : layout_.pieces) {
     const int top = piece.area.top - scroll_top_;
     if (piece.area.bottom - scroll_top_ < 0 || top > client.bottom) continue;

@@ -29,6 +29,22 @@ class HtmlViewer {
   using HotSpotHandler = std::function<bool(const std::string& href)>;
   using MetaRefreshHandler = std::function<void(int delay_seconds, const std::string& url)>;
 
+  // How a page looks where it does not say: the text's face and size, the
+  // colours, the margins (96-dpi pixels) and whether a page longer than the
+  // window shows a scroll bar (it scrolls by keys and wheel either way).
+  struct Look {
+    std::string face = "Tahoma";  // the dialog font family
+    int points = 8;
+    std::optional<COLORREF> background;  // the window colour without one
+    std::optional<COLORREF> text;        // the window text colour without one
+    // The blue of links in browsers: the system's hot-track colour is pale
+    // on some themes and reads as disabled text.
+    COLORREF link = RGB(0, 0, 204);
+    int margin_width = 8;
+    int margin_height = 8;
+    bool scroll_bar = true;
+  };
+
   // A link's place on the screen, in client coordinates as it is now scrolled.
   struct HotSpot {
     RECT area;
@@ -47,9 +63,13 @@ class HtmlViewer {
 
   void set_hot_spot_handler(HotSpotHandler handler) { hot_spot_handler_ = std::move(handler); }
   void set_meta_refresh_handler(MetaRefreshHandler handler) { meta_refresh_handler_ = std::move(handler); }
+  void set_look(Look look);
+  const Look& look() const { return look_; }
   // Shown as the page while nothing is loaded and when a file cannot be read.
   void set_empty_page_text(std::string text);
 
+  // Shows the empty-page text, as when nothing is loaded.
+  void clear() { show_empty_page(); }
   // Shows the page in `path`; false (and the empty-page text) when it cannot be read.
   bool load_file(const std::string& path);
   // Shows `html`; its relative links resolve against `base_folder`, if given.
@@ -120,6 +140,7 @@ class HtmlViewer {
   bool on_key(WPARAM key);
 
   platform::UniqueWindow window_;
+  Look look_;
   HotSpotHandler hot_spot_handler_;
   MetaRefreshHandler meta_refresh_handler_;
   std::string empty_page_text_;
