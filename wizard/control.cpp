@@ -70,7 +70,10 @@ Control::Control(const ControlClass& control_class) : control_class_(control_cla
 Control::~Control() {
   // Children go first: their windows are children of this one's.
   children_.clear();
-  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+  if (window_ != nullptr && IsWindow(window_)) {
+    if (HANDLE atom = RemovePropA(window_, kControlNameProperty)) GlobalDeleteAtom(static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(atom)));
+    DestroyWindow(window_);
+  }
 }
 
 std::string_view Control::class_name() const { return control_class_.name; }
@@ -154,6 +157,12 @@ void Control::create_window(HWND parent, const platform::DpiScale& scale, HFONT 
   window_ = make_window(parent, bounds);
   if (window_ == nullptr) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Programs that drive the wizard from outside (accessibility and test
+  // tools) find a control by its Name: a global atom, readable from any process.
+  if (const std::string own_name = name(); !own_name.empty()) {
+    if (const ATOM atom = GlobalAddAtomA(own_name.c_str()))
+      SetPropA(window_, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
+  }
   SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   apply("Enabled");
   for (const std::unique_ptr<Control>& child : children_) child->create_window(window_, scale, font_);

@@ -163,6 +163,9 @@ class Control {
   platform::DpiScale scale_{96};
 };
 
+// The window property that holds a control's Name as a global atom.
+inline constexpr const char* kControlNameProperty = "QuillmoreControlName";
+
 // The control of ours a window belongs to, or null.
 Control* control_of_window(HWND window);
 

@@ -70,6 +70,17 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_ERASEBKGND:
       if (erase_background(window, reinterpret_cast<HDC>(wparam))) return 1;
       return DefWindowProcA(window, message, wparam, lparam);
+    case WM_PRINTCLIENT: {
+      // Themed children (a group box's frame) draw their parent's background
+      // behind themselves through this message.
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      erase_background(window, dc);
+      RECT client{};
+      GetClientRect(window, &client);
+      if (auto* control = reinterpret_cast<ContainerControl*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
+        control->paint(dc, client);
+      return 0;
+    }
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
@@ -391,26 +402,39 @@ class ComboBoxControl : public Control {
 class GroupBoxControl : public ContainerControl {
  public:
   using ContainerControl::ContainerControl;
+  // An etched frame with the caption set into its top edge, drawn by us:
+  // a themed group box window under the children paints its inside over
+  // them where the theme gives it no transparency.
+  void paint(HDC dc, const RECT& client) override {
+    HGDIOBJ old_font = SelectObject(dc, font());
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    RECT frame = client;
+    frame.top += metrics.tmHeight / 2;
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    const std::string caption = stored("Caption");
+    if (!caption.empty()) {
+      SIZE extent{};
+      GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+      const int inset = scale()(8);
+      RECT label{client.left + inset - 2, client.top, client.left + inset + extent.cx + 2, client.top + metrics.tmHeight};
+      FillRect(dc, &label, background_brush());
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, IsWindowEnabled(window()) ? text_colour() : GetSysColor(COLOR_GRAYTEXT));
+      TextOutA(dc, client.left + inset, client.top, caption.c_str(), static_cast<int>(caption.size()));
+    }
+    SelectObject(dc, old_font);
+  }
 
  protected:
-  HWND make_window(HWND parent, const RECT& bounds) override {
-    HWND host = make_host(parent, bounds);
-    // The frame and caption are Windows' own group box, behind the children.
-    frame_ = make_child("BUTTON", stored("Caption"), BS_GROUPBOX | WS_VISIBLE | WS_CLIPSIBLINGS, 0, host,
-                        RECT{0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top});
-    return host;
-  }
+  HWND make_window(HWND parent, const RECT& bounds) override { return make_host(parent, bounds); }
   void apply(std::string_view property) override {
     if (is(property, "Caption")) {
-      SetWindowTextA(frame_, stored("Caption").c_str());
+      InvalidateRect(window(), nullptr, TRUE);
       return;
     }
-    if (is(property, "Font")) return;
     Control::apply(property);
   }
-
- private:
-  HWND frame_ = nullptr;
 };
 
 class PanelControl : public ContainerControl {

@@ -24,6 +24,15 @@ std::string answer_message_box(const std::string& caption) {
 }
 
 SeenMessageBox answer_message_box(const std::string& caption, int answer, const std::string& picture) {
+  return answer_message_box(caption, answer, [&] {
+    if (picture.empty()) return;
+    HWND box = FindWindowA("#32770", caption.c_str());
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    save_window_picture(box, picture);
+  });
+}
+
+SeenMessageBox answer_message_box(const std::string& caption, int answer, const std::function<void()>& meanwhile) {
   SeenMessageBox seen;
   HWND box = wait_for_box(caption);
   if (box == nullptr) return seen;
@@ -38,11 +47,10 @@ SeenMessageBox answer_message_box(const std::string& caption, int answer, const 
                  {IDIGNORE, 'I'}, {IDYES, 'Y'},   {IDNO, 'N'}};
   for (const auto& button : buttons)
     if (GetDlgItem(box, button.id) != nullptr) seen.buttons += button.letter;
-  if (!picture.empty()) {
-    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    save_window_picture(box, picture);
-  }
+  if (meanwhile) meanwhile();
   PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+  // Gone before the caller looks for the next box of the same caption.
+  for (int attempt = 0; attempt < 300 && IsWindow(box); ++attempt) Sleep(20);
   return seen;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Answers the message boxes a program under test shows.
 
+#include <functional>
 #include <string>
 
 namespace qm::test {
@@ -19,5 +20,9 @@ struct SeenMessageBox {
 // button `answer` (IDYES, IDNO, ...); first saves a picture of it as
 // build/screenshots/<picture>.png when `picture` is not empty.
 SeenMessageBox answer_message_box(const std::string& caption, int answer, const std::string& picture = {});
+
+// As above, running `meanwhile` while the box is still up (the program
+// waits for it, so its other windows hold still).
+SeenMessageBox answer_message_box(const std::string& caption, int answer, const std::function<void()>& meanwhile);
 
 }  // namespace qm::test

@@ -62,7 +62,7 @@ object PoolTemplate: TPoolTemplate
     Top = 86
     Width = 177
     Height = 166
-    Caption = ' Feature description '
+    Caption = 'Feature description'
     TabOrder = 1
     object Description: TStaticText
       Tag = 2

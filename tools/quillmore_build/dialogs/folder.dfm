@@ -56,7 +56,7 @@ object PoolTemplate: TPoolTemplate
     Top = 112
     Width = 449
     Height = 64
-    Caption = ' Destination folder '
+    Caption = 'Destination folder'
     TabOrder = 0
     object Folder: TEdit
       Hint = 'TARGETDIR'

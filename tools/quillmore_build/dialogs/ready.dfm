@@ -56,7 +56,7 @@ object PoolTemplate: TPoolTemplate
     Top = 112
     Width = 449
     Height = 120
-    Caption = ' Summary '
+    Caption = 'Summary'
     TabOrder = 0
     object Summary: TLabel
       Left = 12
