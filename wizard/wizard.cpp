@@ -15,8 +15,7 @@ namespace qm {
 
 namespace {
 
-// The page's timer that shows the progress record while the engine is busy.
-constexpr UINT_PTR kProgressTimer = 1;
+// The page's timer shows the progress record while the engine is busy.
 constexpr UINT kProgressInterval = 1000;
 
 int width_of(const RECT& r) { return r.right - r.left; }
@@ -96,6 +95,10 @@ std::optional<LRESULT> Wizard::page_message(Dialog& dialog, UINT message, WPARAM
   HWND window = dialog.page->window();
   switch (message) {
     case WM_TIMER:
+      if (wparam == kMetaRefreshTimer) {
+        meta_refresh_due(dialog);
+        return 0;
+      }
       if (wparam != kProgressTimer || engine_ == nullptr) return std::nullopt;
       KillTimer(window, kProgressTimer);
       if (engine_->busy) update_progress_display(*engine_, {std::string(kStoredProgress)}, true);

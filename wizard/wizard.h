@@ -57,7 +57,16 @@ class Wizard : public UserInterface {
     // existing folder: browsing for a folder keeps that part.
     std::string target_text;
     std::string target_tail;
+    // A meta refresh waiting for its time: the viewer, the page it showed
+    // when it asked, and the file that replaces it.
+    class HtmlViewerControl* refresh_viewer = nullptr;
+    std::string refresh_document;
+    std::string refresh_target;
   };
+
+  static constexpr UINT_PTR kProgressTimer = 1;
+  static constexpr UINT_PTR kMetaRefreshTimer = 2;
+  static const char* const kMissingIndexText;
 
   // --- wizard.cpp: showing pages
   void present(Dialog& dialog);
@@ -79,6 +88,13 @@ class Wizard : public UserInterface {
   void bind_combo_box(Dialog& dialog, Control& combo);
   void bind_check_box(Dialog& dialog, Control& box);
   void unbind(Dialog& dialog);
+  // --- wizard_support_pages.cpp: readme, licence, index page and movie
+  void bind_rich_edit(Dialog& dialog, Control& edit);
+  void bind_viewer(Dialog& dialog, Control& viewer);
+  void bind_movie(Control& frame);
+  void on_hot_spot(Control& viewer, EventDetails& details);
+  void on_meta_refresh(Dialog& dialog, Control& viewer, EventDetails& details);
+  void meta_refresh_due(Dialog& dialog);
   void refresh_from_variables(Dialog& dialog);
   void update_size_texts(Dialog& dialog);
   void apply_rules(Dialog& dialog);

@@ -15,6 +15,7 @@
 #include "script/truth_text.h"
 #include "wizard/dialog_rules.h"
 #include "wizard/dialog_translation.h"
+#include "wizard/media_controls.h"
 #include "wizard/standard_controls.h"
 #include "wizard/wizard.h"
 
@@ -203,6 +204,11 @@ void Wizard::bind_control(Dialog& dialog, Control& control) {
   if (control.is_a("TImage")) control.set_handler(ControlEvent::kClick, on_click_button);
   if (control.is_a("TShape")) control.set_handler(ControlEvent::kMouseUp, on_click_button);
   if (control.is_a("TMemo")) bind_memo(dialog, control);
+  if (control.is_a("TRichEdit")) bind_rich_edit(dialog, control);
+  if (control.is_a("THTMLViewer")) bind_viewer(dialog, control);
+  if (control.is_a("TFlashFrame")) bind_movie(control);
+  // An animation that cannot play stays still; the page goes on.
+  if (control.is_a("TAnimate")) control.set_property_text("Active", "True");
   if (control.is_a("TRzCheckBox") || control.is_a("TRzRadioButton")) bind_check_box(dialog, control);
   if (control.is_a("TListBox")) bind_list_box(dialog, control);
   if (control.is_a("TComboBox")) bind_combo_box(dialog, control);
@@ -378,7 +384,13 @@ void Wizard::unbind(Dialog& dialog) {
   if (engine_->silent()) return;
   binding_ = true;
   unbound_window_ = dialog.page->window();
-  for (Control* control : dialog.page->controls()) control->clear_handlers();
+  for (Control* control : dialog.page->controls()) {
+    control->clear_handlers();
+    if (control->is_a("TFlashFrame")) static_cast<FlashFrameControl*>(control)->stop();
+    if (control->is_a("TTreeView")) control->set_property_text("ReadOnly", "True");
+  }
+  KillTimer(dialog.page->window(), kMetaRefreshTimer);
+  dialog.refresh_viewer = nullptr;
   update_size_texts(dialog);
   apply_rules(dialog);
   binding_ = false;

@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "script/integer_text.h"
+#include "wizard/drawn_controls.h"
 #include "wizard/wizard.h"
 
 namespace qm {
@@ -38,8 +39,6 @@ void follow_variable(Control& bar, const Engine& engine, const char* position_pr
   if (bar.property_text(position_property) != position) bar.set_property_text(position_property, position);
 }
 
-std::string low_32_bits(std::int64_t value) { return std::to_string(static_cast<std::int32_t>(value)); }
-
 }  // namespace
 
 void Wizard::show_progress(Engine& engine, const ProgressState& progress) {
@@ -63,11 +62,10 @@ void Wizard::show_progress(Engine& engine, const ProgressState& progress) {
       control->set_property_text("Min", "0");
       follow_variable(*control, engine, "Position");
     }
-    if (control->is_a("TGauge") && control->tag() == 1) {
-      control->set_property_text("MaxValue", low_32_bits(progress.maximum));
-      control->set_property_text("MinValue", low_32_bits(progress.minimum));
-      control->set_property_text("Progress", low_32_bits(progress.position));
-    }
+    // A gauge counts in 32 bits like the bar: larger numbers are scaled
+    // down rather than cut to their low 32 bits, which would show nonsense.
+    if (control->is_a("TGauge") && control->tag() == 1)
+      static_cast<GaugeControl*>(control)->show_progress(progress.minimum, progress.maximum, progress.position);
     if (control->is_a("TGauge") && control->tag() == 100) {
       control->set_property_text("MaxValue", "100");
       control->set_property_text("MinValue", "0");
