@@ -59,6 +59,7 @@ struct EventDetails {
   std::string link;     // hot spot: the link's target; meta refresh: the URL
   int delay = 0;        // meta refresh: seconds
   bool handled = false; // hot spot: the handler took the click
+  LPARAM item = 0;      // tree view change: the node (HTREEITEM), or 0
 };
 
 using EventHandler = std::function<void(Control& control, EventDetails& details)>;

@@ -6,6 +6,9 @@
 #include "wizard/picture_controls.h"
 #include "wizard/standard_controls.h"
 #include "wizard/text_controls.h"
+#include "wizard/tree_controls.h"
+
+#include <algorithm>
 
 namespace qm {
 
@@ -23,12 +26,35 @@ bool ControlClass::is_a(std::string_view class_name) const {
   return false;
 }
 
+namespace {
+
+// The order in which the designer registers the classes a definition may use.
+constexpr std::string_view kRegistrationOrder[] = {
+    "TLabel",         "TEdit",          "TMemo",          "TButton",           "TRzCheckBox",    "TRzRadioButton",
+    "TListBox",       "TComboBox",      "TGroupBox",      "TPanel",            "TBitBtn",        "TSpeedButton",
+    "TMaskEdit",      "TImage",         "TShape",         "TBevel",            "TStaticText",    "TGauge",
+    "TPageControl",   "TTabSheet",      "TRichEdit",      "TTrackBar",         "TProgressBar",   "TUpDown",
+    "TAnimate",       "TCheckListBox",  "TTreeView",      "THTMLViewer",       "TFileListBox",   "TDirectoryListBox",
+    "TDriveComboBox", "TFilterComboBox", "TPTShellTree",  "TPTShellList",      "TPTShellCombo",  "TFlashFrame",
+    "TRzFormShape",   "TRzBmpButton"};
+
+std::size_t registration_rank(const ControlClass* control_class) {
+  const auto found = std::find_if(std::begin(kRegistrationOrder), std::end(kRegistrationOrder),
+                                  [&](std::string_view name) { return ascii_equal_ignore_case(name, control_class->name); });
+  return static_cast<std::size_t>(found - std::begin(kRegistrationOrder));
+}
+
+}  // namespace
+
 const std::vector<const ControlClass*>& control_classes() {
   static const std::vector<const ControlClass*> classes = [] {
-    std::vector<const ControlClass*> all = standard_control_classes();
-    for (const ControlClass* picture_class : picture_control_classes()) all.push_back(picture_class);
-    for (const auto& more : {text_control_classes(), drawn_control_classes(), media_control_classes()})
-      all.insert(all.end(), more.begin(), more.end());
+    std::vector<const ControlClass*> all;
+    for (const auto& family : {standard_control_classes(), picture_control_classes(), text_control_classes(),
+                               drawn_control_classes(), media_control_classes(), tree_control_classes()})
+      all.insert(all.end(), family.begin(), family.end());
+    std::stable_sort(all.begin(), all.end(), [](const ControlClass* a, const ControlClass* b) {
+      return registration_rank(a) < registration_rank(b);
+    });
     return all;
   }();
   return classes;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/subsystems.h"
+#include "wizard/feature_tree.h"
 #include "wizard/wizard_page.h"
 
 namespace qm {
@@ -87,6 +88,7 @@ class Wizard : public UserInterface {
   void bind_list_box(Dialog& dialog, Control& list);
   void bind_combo_box(Dialog& dialog, Control& combo);
   void bind_check_box(Dialog& dialog, Control& box);
+  void bind_tree(Dialog& dialog, Control& tree);
   void unbind(Dialog& dialog);
   // --- wizard_support_pages.cpp: readme, licence, index page and movie
   void bind_rich_edit(Dialog& dialog, Control& edit);
@@ -111,6 +113,7 @@ class Wizard : public UserInterface {
   std::string support_text(const char* base, const std::vector<const char*>& extensions, const std::string& missing);
 
   Engine* engine_ = nullptr;  // set when the first page is loaded
+  std::unique_ptr<FeatureImages> feature_images_;  // made for the first feature tree
   std::map<std::size_t, Dialog> dialogs_;
   std::map<std::string, std::string> template_texts_;  // by page file name and control name
   bool binding_ = false;

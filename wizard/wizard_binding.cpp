@@ -15,6 +15,7 @@
 #include "script/truth_text.h"
 #include "wizard/dialog_rules.h"
 #include "wizard/dialog_translation.h"
+#include "wizard/feature_tree.h"
 #include "wizard/media_controls.h"
 #include "wizard/standard_controls.h"
 #include "wizard/wizard.h"
@@ -173,6 +174,70 @@ void Wizard::bind(Dialog& dialog) {
   update_size_texts(dialog);
   apply_rules(dialog);
   binding_ = false;
+  // With the guard down, trees tell their variables (and the size texts)
+  // which node they start on.
+  for (Control* control : dialog.page->controls()) {
+    if (!control->is_a("TTreeView")) continue;
+    EventDetails details;
+    details.item = reinterpret_cast<LPARAM>(static_cast<TreeViewControl*>(control)->selected());
+    control->raise(ControlEvent::kChange, details);
+  }
+}
+
+// A tree shows its nodes with the variables substituted; the feature tree
+// (Tag 1) shows the components, and a click on a feature's icon (or the
+// context-menu key) offers the menu that changes how it is installed.
+void Wizard::bind_tree(Dialog& dialog, Control& control) {
+  auto& tree = static_cast<TreeViewControl&>(control);
+  tree.set_property_text("HideSelection", "False");
+  tree.set_property_text("ReadOnly", "True");
+  for (HTREEITEM node : tree.all_nodes()) tree.set_node_text(node, substituted(*engine_, tree.node_text(node)));
+  tree.set_handler(ControlEvent::kChange, [this, &dialog](Control& changed, EventDetails& details) {
+    if (binding_) return;
+    auto& source = static_cast<TreeViewControl&>(changed);
+    const auto node = reinterpret_cast<HTREEITEM>(details.item);
+    if (node != nullptr) write_hint_variable(*engine_, source, source.node_text(node), "TreeView1Change");
+    if (source.tag() == 1) {
+      dialog.selected_feature = node == nullptr ? "" : source.node_path(node);
+      update_size_texts(dialog);
+    }
+    apply_rules(dialog);
+  });
+  if (tree.tag() != 1) return;
+  if (!feature_images_) feature_images_ = std::make_unique<FeatureImages>(platform::DpiScale::of_window(tree.window()));
+  tree.set_images(feature_images_->list());
+  fill_feature_tree(tree, engine_->components);
+  tree.expand_all();
+  if (const std::vector<HTREEITEM> roots = tree.children(nullptr); !roots.empty()) tree.select(roots.front());
+  const auto offer_menu = [this, &dialog](TreeViewControl& source, POINT screen) {
+    const HTREEITEM node = source.selected();
+    if (!feature_menu_offered(source, engine_->components, node)) return;
+    if (const auto action = choose_feature_action(dialog.page->window(), screen, engine_->messages))
+      apply_feature_action(source, engine_->components, node, *action);
+  };
+  tree.set_handler(ControlEvent::kMouseUp, [this, &dialog, offer_menu](Control& clicked, EventDetails& details) {
+    if (binding_) return;
+    auto& source = static_cast<TreeViewControl&>(clicked);
+    if (source.selected() != nullptr && source.icon_at(details.point) == source.selected()) {
+      POINT screen = details.point;
+      ClientToScreen(source.window(), &screen);
+      offer_menu(source, screen);
+    }
+    update_size_texts(dialog);
+    apply_rules(dialog);
+  });
+  tree.set_handler(ControlEvent::kKeyUp, [this, &dialog, offer_menu](Control& pressed, EventDetails& details) {
+    if (binding_) return;
+    auto& source = static_cast<TreeViewControl&>(pressed);
+    if (details.key == VK_APPS && source.selected() != nullptr) {
+      const RECT text = source.node_text_bounds(source.selected());
+      POINT screen{text.right, text.bottom};
+      ClientToScreen(source.window(), &screen);
+      offer_menu(source, screen);
+    }
+    update_size_texts(dialog);
+    apply_rules(dialog);
+  });
 }
 
 void Wizard::bind_control(Dialog& dialog, Control& control) {
@@ -204,6 +269,7 @@ void Wizard::bind_control(Dialog& dialog, Control& control) {
   if (control.is_a("TImage")) control.set_handler(ControlEvent::kClick, on_click_button);
   if (control.is_a("TShape")) control.set_handler(ControlEvent::kMouseUp, on_click_button);
   if (control.is_a("TMemo")) bind_memo(dialog, control);
+  if (control.is_a("TTreeView")) bind_tree(dialog, control);
   if (control.is_a("TRichEdit")) bind_rich_edit(dialog, control);
   if (control.is_a("THTMLViewer")) bind_viewer(dialog, control);
   if (control.is_a("TFlashFrame")) bind_movie(control);
