@@ -12,7 +12,7 @@
 namespace qm::test {
 
 class WizardDriver {
-public:
+ public:
   // The pages of the setup program at `program_path` (a path as the test
   // started it).
   explicit WizardDriver(std::string program_path);
@@ -20,33 +20,33 @@ public:
   // Waits up to a minute for a visible page that has a control called
   // `control`; it becomes the page the calls below work on. False when none
   // came.
-  bool wait_for_page(const std::string &control);
+  bool wait_for_page(const std::string& control);
   HWND page() const { return page_; }
   std::string caption() const;
 
   // The control of that name on the page (null when there is none).
-  HWND control(const std::string &name) const;
-  std::string text(const std::string &control) const;
-  bool enabled(const std::string &control) const;
-  bool checked(const std::string &control) const;
+  HWND control(const std::string& name) const;
+  std::string text(const std::string& control) const;
+  bool enabled(const std::string& control) const;
+  bool checked(const std::string& control) const;
   // The items of a list or combo box.
-  std::vector<std::string> items(const std::string &control) const;
+  std::vector<std::string> items(const std::string& control) const;
 
   // Replaces an edit's text, as typing it would (the edit reports the change).
-  void type(const std::string &control, const std::string &text) const;
+  void type(const std::string& control, const std::string& text) const;
   // Clicks a check box or radio button until it shows `ticked`.
-  void tick(const std::string &control, bool ticked = true) const;
+  void tick(const std::string& control, bool ticked = true) const;
   // Selects the item with that text in a list or combo box and reports the
   // selection as a user's would be.
-  void select(const std::string &control, const std::string &item) const;
+  void select(const std::string& control, const std::string& item) const;
   // Clicks a button without waiting for what the click does (it may open a
   // message box).
-  void click(const std::string &control) const;
+  void click(const std::string& control) const;
 
   // Ends the program at once (a test that failed half-way cleans up with it).
   void end_program() const;
 
-private:
+ private:
   std::string program_path_;
   HWND page_ = nullptr;
 };
@@ -54,4 +54,4 @@ private:
 // The Name the engine gave a control's window (empty for other windows).
 std::string control_name(HWND window);
 
-} // namespace qm::test
+}  // namespace qm::test
