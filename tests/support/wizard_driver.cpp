@@ -46,6 +46,17 @@ std::string control_name(HWND window) {
   return GlobalGetAtomNameA(atom, name, sizeof name) > 0 ? name : "";
 }
 
+void press_keys(std::initializer_list<WORD> keys) {
+  for (const WORD key : keys) {
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_KEYBOARD;
+    press[0].ki.wVk = press[1].ki.wVk = key;
+    press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, press, sizeof(INPUT));
+    Sleep(150);
+  }
+}
+
 WizardDriver::WizardDriver(std::string program_path) : program_path_(std::move(program_path)) {}
 
 bool WizardDriver::wait_for_page(const std::string& control_name_wanted) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ class WizardDriver {
   std::string program_path_;
   HWND page_ = nullptr;
 };
+
+// Presses and releases each key in turn, as typed on the keyboard (it goes
+// to whatever has the focus: a popup menu, a page).
+void press_keys(std::initializer_list<WORD> keys);
 
 // The Name the engine gave a control's window (empty for other windows).
 std::string control_name(HWND window);

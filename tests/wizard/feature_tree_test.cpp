@@ -12,6 +12,7 @@
 #include "platform/messages.h"
 #include "tests/support/engine_run.h"
 #include "tests/support/script_text.h"
+#include "tests/support/wizard_driver.h"
 #include "wizard/feature_tree.h"
 #include "wizard/wizard.h"
 
@@ -151,14 +152,7 @@ TEST_F(FeatureTreeTest, TheMenuIsChosenFromByTheUser) {
   model.set_state("Tools", false);
   std::thread user([] {
     Sleep(500);
-    for (const WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
-      INPUT press[2] = {};
-      press[0].type = press[1].type = INPUT_KEYBOARD;
-      press[0].ki.wVk = press[1].ki.wVk = key;
-      press[1].ki.dwFlags = KEYEVENTF_KEYUP;
-      SendInput(2, press, sizeof(INPUT));
-      Sleep(100);
-    }
+    test::press_keys({VK_DOWN, VK_DOWN, VK_RETURN});
   });
   const auto chosen = choose_feature_action(wizard_.page(1)->window(), POINT{200, 200}, run_.engine().messages);
   user.join();

@@ -125,14 +125,7 @@ TEST(StockPagesTest, InstallThroughEveryPage) {
     SetFocus(tree);
     PostMessageA(tree, WM_KEYDOWN, VK_APPS, 0);
     Sleep(1000);
-    for (const WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
-      INPUT press[2] = {};
-      press[0].type = press[1].type = INPUT_KEYBOARD;
-      press[0].ki.wVk = press[1].ki.wVk = key;
-      press[1].ki.dwFlags = KEYEVENTF_KEYUP;
-      SendInput(2, press, sizeof(INPUT));
-      Sleep(200);
-    }
+    test::press_keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     wizard.click("Next");
 
     ASSERT_TRUE(wizard.wait_for_page("Summary"));
