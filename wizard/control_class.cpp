@@ -2,6 +2,7 @@
 
 #include "script/ansi_text.h"
 #include "wizard/drawn_controls.h"
+#include "wizard/list_controls.h"
 #include "wizard/media_controls.h"
 #include "wizard/picture_controls.h"
 #include "wizard/standard_controls.h"
@@ -50,7 +51,8 @@ const std::vector<const ControlClass*>& control_classes() {
   static const std::vector<const ControlClass*> classes = [] {
     std::vector<const ControlClass*> all;
     for (const auto& family : {standard_control_classes(), picture_control_classes(), text_control_classes(),
-                               drawn_control_classes(), media_control_classes(), tree_control_classes()})
+                               drawn_control_classes(), media_control_classes(), tree_control_classes(),
+                               list_control_classes()})
       all.insert(all.end(), family.begin(), family.end());
     std::stable_sort(all.begin(), all.end(), [](const ControlClass* a, const ControlClass* b) {
       return registration_rank(a) < registration_rank(b);

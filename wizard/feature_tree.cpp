@@ -132,6 +132,29 @@ void fill_feature_tree(TreeViewControl& tree, const ComponentModel& model) {
   }
 }
 
+void fill_feature_list(CheckListBoxControl& list, const ComponentModel& model) {
+  std::vector<std::string> names;
+  std::vector<bool> marks;
+  for (std::size_t index = 0; index < model.names.size(); ++index) {
+    const std::string& name = model.names[index];
+    if (name.find('\\') != std::string::npos || same_component_name(name, kPredefinedComponent) ||
+        model.is_deleted(name) || model.is_hidden(name))
+      continue;
+    names.push_back(name);
+    marks.push_back(model.state_at(index) == "TRUE");
+  }
+  list.set_items(names);
+  for (std::size_t i = 0; i < marks.size(); ++i) list.set_checked(static_cast<int>(i), marks[i]);
+}
+
+void apply_feature_list(CheckListBoxControl& list, ComponentModel& model) {
+  std::vector<FeatureListItem> items;
+  const std::vector<std::string> texts = list.items();
+  for (std::size_t i = 0; i < texts.size(); ++i) items.push_back({texts[i], list.checked(static_cast<int>(i))});
+  model.apply_feature_list(items);
+  for (std::size_t i = 0; i < items.size(); ++i) list.set_checked(static_cast<int>(i), items[i].checked);
+}
+
 std::string node_component_name(const TreeViewControl& tree, const ComponentModel& model, HTREEITEM node) {
   const int component = node == nullptr ? 0 : tree.node_component(node);
   if (component < 1 || static_cast<std::size_t>(component) > model.names.size()) return "";

@@ -10,6 +10,7 @@
 #include "engine/component_model.h"
 #include "platform/dialog_form.h"
 #include "script/message_catalogue.h"
+#include "wizard/list_controls.h"
 #include "wizard/tree_controls.h"
 
 namespace qm {
@@ -35,6 +36,15 @@ void fill_feature_tree(TreeViewControl& tree, const ComponentModel& model);
 
 // The component a node stands for ("" for a node that only holds others).
 std::string node_component_name(const TreeViewControl& tree, const ComponentModel& model, HTREEITEM node);
+
+// Fills a check list with the top-level components (the engine's own,
+// deleted and hidden ones left out), ticked when selected.
+void fill_feature_list(CheckListBoxControl& list, const ComponentModel& model);
+
+// The user's marks given to the model: every component whose name begins
+// with an item's text takes its mark unless it is locked with an ancestor;
+// the marks then show the model's states again.
+void apply_feature_list(CheckListBoxControl& list, ComponentModel& model);
 
 enum class FeatureAction {
   kInstallOnly,            // this feature, and the features above it

@@ -89,6 +89,8 @@ class Wizard : public UserInterface {
   void bind_combo_box(Dialog& dialog, Control& combo);
   void bind_check_box(Dialog& dialog, Control& box);
   void bind_tree(Dialog& dialog, Control& tree);
+  void bind_check_list(Dialog& dialog, Control& list);
+  void bind_track_bar(Dialog& dialog, Control& bar);
   void unbind(Dialog& dialog);
   // --- wizard_support_pages.cpp: readme, licence, index page and movie
   void bind_rich_edit(Dialog& dialog, Control& edit);

@@ -177,10 +177,70 @@ void Wizard::bind(Dialog& dialog) {
   // With the guard down, trees tell their variables (and the size texts)
   // which node they start on.
   for (Control* control : dialog.page->controls()) {
-    if (!control->is_a("TTreeView")) continue;
-    EventDetails details;
-    details.item = reinterpret_cast<LPARAM>(static_cast<TreeViewControl*>(control)->selected());
-    control->raise(ControlEvent::kChange, details);
+    if (control->is_a("TTreeView")) {
+      EventDetails details;
+      details.item = reinterpret_cast<LPARAM>(static_cast<TreeViewControl*>(control)->selected());
+      control->raise(ControlEvent::kChange, details);
+    }
+    if (control->is_a("TCheckListBox")) {
+      control->raise(ControlEvent::kClick);
+      if (control->tag() == 1 || !control->hint().empty()) control->raise(ControlEvent::kClickCheck);
+    }
+  }
+}
+
+// A check list shows its items without the empty ones, ticks those its
+// variable lists, and writes the ticked ones back; the feature list (Tag 1)
+// shows the top-level components and gives the user's marks to the model.
+void Wizard::bind_check_list(Dialog& dialog, Control& control) {
+  auto& list = static_cast<CheckListBoxControl&>(control);
+  list.set_items(non_empty_lines(substituted_template(*dialog.page, list, list.property_text("Items").value_or(""))));
+  list.set_handler(ControlEvent::kClick, [this, &dialog](Control& clicked, EventDetails&) {
+    if (binding_) return;
+    auto& source = static_cast<CheckListBoxControl&>(clicked);
+    if (source.current() >= 0 && source.tag() == 1) {
+      dialog.selected_feature = source.items()[static_cast<std::size_t>(source.current())];
+      update_size_texts(dialog);
+    }
+    apply_rules(dialog);
+  });
+  if (!list.hint().empty() && engine_->variables.exists(list.hint())) {
+    const std::vector<std::string> wanted = strings_lines(substituted(*engine_, engine_->variables.get(list.hint())));
+    const std::vector<std::string> items = list.items();
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (std::find(wanted.begin(), wanted.end(), items[i]) != wanted.end()) list.set_checked(static_cast<int>(i), true);
+  }
+  // The check handler works during binding too: the variable and the model
+  // take the list's first marks.
+  if (list.tag() == 1) {
+    fill_feature_list(list, engine_->components);
+    list.set_handler(ControlEvent::kClickCheck, [this, &dialog](Control& ticked, EventDetails&) {
+      apply_feature_list(static_cast<CheckListBoxControl&>(ticked), engine_->components);
+      update_size_texts(dialog);
+      apply_rules(dialog);
+    });
+  } else if (!list.hint().empty()) {
+    list.set_handler(ControlEvent::kClickCheck, [this, &dialog](Control& ticked, EventDetails&) {
+      auto& source = static_cast<CheckListBoxControl&>(ticked);
+      std::string value;
+      const std::vector<std::string> items = source.items();
+      for (std::size_t i = 0; i < items.size(); ++i)
+        if (source.checked(static_cast<int>(i))) value += items[i] + "$NEWLINE$";
+      write_hint_variable(*engine_, source, value, "CheckListBox1ClickCheck");
+      apply_rules(dialog);
+    });
+  }
+}
+
+void Wizard::bind_track_bar(Dialog& dialog, Control& bar) {
+  bar.set_handler(ControlEvent::kChange, [this, &dialog](Control& moved, EventDetails&) {
+    if (binding_) return;
+    write_hint_variable(*engine_, moved, moved.property_text("Position").value_or("0"), "TrackBar1Change");
+    apply_rules(dialog);
+  });
+  if (!bar.hint().empty() && engine_->variables.exists(bar.hint())) {
+    if (const auto position = parse_integer_text(substituted(*engine_, engine_->variables.get(bar.hint()))))
+      bar.set_property_text("Position", std::to_string(*position));
   }
 }
 
@@ -270,6 +330,8 @@ void Wizard::bind_control(Dialog& dialog, Control& control) {
   if (control.is_a("TShape")) control.set_handler(ControlEvent::kMouseUp, on_click_button);
   if (control.is_a("TMemo")) bind_memo(dialog, control);
   if (control.is_a("TTreeView")) bind_tree(dialog, control);
+  if (control.is_a("TCheckListBox")) bind_check_list(dialog, control);
+  if (control.is_a("TTrackBar")) bind_track_bar(dialog, control);
   if (control.is_a("TRichEdit")) bind_rich_edit(dialog, control);
   if (control.is_a("THTMLViewer")) bind_viewer(dialog, control);
   if (control.is_a("TFlashFrame")) bind_movie(control);

@@ -115,6 +115,11 @@ LRESULT CALLBACK page_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_COMMAND:
       if (Control* control = control_of_window(reinterpret_cast<HWND>(lparam))) control->notify(HIWORD(wparam), lparam);
       return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      // Track bars and up-downs report their moves with the scroll code.
+      if (Control* control = control_of_window(reinterpret_cast<HWND>(lparam))) control->notify(LOWORD(wparam), lparam);
+      return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (Control* control = control_of_window(header->hwndFrom)) control->notify(header->code, lparam);
