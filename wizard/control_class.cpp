@@ -1,7 +1,9 @@
 #include "wizard/control_class.h"
 
 #include "script/ansi_text.h"
+#include "wizard/folder_controls.h"
 #include "wizard/picture_controls.h"
+#include "wizard/shell_controls.h"
 #include "wizard/standard_controls.h"
 
 namespace qm {
@@ -24,6 +26,8 @@ const std::vector<const ControlClass*>& control_classes() {
   static const std::vector<const ControlClass*> classes = [] {
     std::vector<const ControlClass*> all = standard_control_classes();
     for (const ControlClass* picture_class : picture_control_classes()) all.push_back(picture_class);
+    for (const ControlClass* folder_class : folder_control_classes()) all.push_back(folder_class);
+    for (const ControlClass* shell_class : shell_control_classes()) all.push_back(shell_class);
     return all;
   }();
   return classes;
