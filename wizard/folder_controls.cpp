@@ -200,7 +200,7 @@ bool FileListBoxControl::show_directory(const std::string& folder, ChangeCause c
   store("Directory", wanted);
   fill();
   if (!chosen.empty()) select_name(chosen);
-  settle(cause);
+  settle(cause, true);
   return true;
 }
 
@@ -213,7 +213,7 @@ bool FileListBoxControl::apply_path(const std::string& path) {
   store("FileName", file);
   fill();
   select_name(folder_name(file));
-  settle(ChangeCause::kProgram);
+  settle(ChangeCause::kProgram, true);
   return true;
 }
 
@@ -222,12 +222,12 @@ void FileListBoxControl::change_mask(const std::string& mask, ChangeCause cause)
   const std::string chosen = folder_name(file_name());
   fill();
   if (!chosen.empty()) select_name(chosen);
-  settle(cause);
+  settle(cause, true);
 }
 
 void FileListBoxControl::set_mask(const std::string& mask) { change_mask(mask, ChangeCause::kProgram); }
 
-void FileListBoxControl::settle(ChangeCause cause) {
+void FileListBoxControl::settle(ChangeCause cause, bool list_replaced) {
   const std::string now = file_name();
   if (now == recorded_) return;
   recorded_ = now;
@@ -236,6 +236,10 @@ void FileListBoxControl::settle(ChangeCause cause) {
   // file is chosen.
   if (Control* edit = find_on_page(*this, stored("FileEdit")))
     edit->set_property_text("Text", now.empty() ? mask() : folder_name(now));
+  // A file that is no longer listed because the user went to another folder
+  // (or mask) was not unchosen: telling the handler "no file" would have it
+  // write an empty path, and a target folder browsed to from that is empty.
+  if (now.empty() && list_replaced) return;
   raise(ControlEvent::kChange);
 }
 
@@ -259,7 +263,7 @@ void FileListBoxControl::apply(std::string_view property) {
     select_name(index >= 0 && static_cast<std::size_t>(index) < entries_.size()
                     ? entries_[static_cast<std::size_t>(index)].name
                     : std::string());
-    settle(ChangeCause::kProgram);
+    settle(ChangeCause::kProgram, false);
   } else {
     HostedControl::apply(property);
   }
@@ -277,7 +281,7 @@ std::optional<std::string> FileListBoxControl::live_text(std::string_view proper
 std::optional<LRESULT> FileListBoxControl::host_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-      if (reinterpret_cast<HWND>(lparam) == inner() && HIWORD(wparam) == LBN_SELCHANGE) settle(ChangeCause::kUser);
+      if (reinterpret_cast<HWND>(lparam) == inner() && HIWORD(wparam) == LBN_SELCHANGE) settle(ChangeCause::kUser, false);
       return 0;
     case WM_MEASUREITEM:
       reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = static_cast<UINT>(item_height());

@@ -27,8 +27,9 @@ std::vector<const ControlClass*> folder_control_classes();
 // TFileListBox: the files of Directory that fit Mask (masks separated by
 // ";"), with glyphs when ShowGlyphs says so; FileType chooses which entries
 // show ([ftNormal] by default: plain files, neither hidden nor system ones;
-// ftDirectory adds the subfolders as "[name]"). kChange when the user changes
-// the selected file.
+// ftDirectory adds the subfolders as "[name]"). kChange when the user
+// chooses another file, or unchooses it in the list; not when the chosen
+// file goes because the user shows another folder or mask.
 class FileListBoxControl : public HostedControl {
  public:
   explicit FileListBoxControl(const ControlClass& control_class);
@@ -71,8 +72,9 @@ class FileListBoxControl : public HostedControl {
   bool select_name(const std::string& name);
   int current_index() const;
   // Records the selected file; for the user's change, tells the FileEdit
-  // and raises kChange when it differs from the one last recorded.
-  void settle(ChangeCause cause);
+  // and raises kChange when it differs from the one last recorded (but not
+  // for a file that went with the list it was in: `list_replaced`).
+  void settle(ChangeCause cause, bool list_replaced);
   bool shows(const FolderEntry& entry, const std::vector<std::string>& masks) const;
   int item_height() const;
 

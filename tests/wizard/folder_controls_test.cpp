@@ -271,7 +271,8 @@ TEST_F(FolderControlsTest, DoubleClickAndEnterOpenAFolder) {
   EXPECT_EQ(folders_->directory(), at("Alpha"));
   EXPECT_EQ(folder_changes.values, std::vector<std::string>{at("Alpha")});
   EXPECT_EQ(files_->directory(), at("Alpha"));
-  EXPECT_EQ(file_changes.values, std::vector<std::string>{""}) << "the chosen file went with its folder";
+  EXPECT_EQ(file_changes.count, 0) << "the chosen file went with its folder: not unchosen";
+  EXPECT_EQ(files_->file_name(), "");
   EXPECT_EQ(page_->find("FileNameEdit")->property_text("Text"), "*.txt") << "the mask while no file is chosen";
 
   // Enter opens the entry the user moved to: up one, to the root of the tree.
@@ -354,12 +355,15 @@ TEST_F(FolderControlsTest, TheFilterComboSetsTheFileListsMask) {
   EXPECT_EQ(files_->items(), std::vector<std::string>{"setup.ini"});
   EXPECT_EQ(file_changes.count, 0) << "no file was chosen before or after";
 
-  // A chosen file that the new mask hides is no longer chosen.
+  // A chosen file that the new mask hides is no longer chosen, but the user
+  // did not unchoose it: no event that would write an empty path.
   click_item(files_->inner(), 0);
   EXPECT_EQ(file_changes.values, std::vector<std::string>{at("setup.ini")});
   SendMessageA(filters_->inner(), WM_KEYDOWN, VK_UP, 0);
   pump();
-  EXPECT_EQ(file_changes.values, (std::vector<std::string>{at("setup.ini"), ""}));
+  EXPECT_EQ(files_->file_name(), "");
+  EXPECT_EQ(page_->find("FileNameEdit")->property_text("Text"), "*.txt");
+  EXPECT_EQ(file_changes.count, 1);
   EXPECT_EQ(filter_changes.count, 2);
 
   EXPECT_TRUE(filters_->set_property_text("Filter", "Pictures|*.bmp;*.png"));
@@ -427,6 +431,45 @@ end
   EXPECT_EQ(list->directory(), root);
   EXPECT_EQ(list->mask(), "*.*") << "the filter combo's mask";
   EXPECT_EQ(list->items(), std::vector<std::string>{"a.txt"});
+}
+
+TEST(FolderControlsLoadTest, AMultiSelectFileListReportsTheFileWithTheFocus) {
+  test::TempFolder temp;
+  const std::string root = folder_path(temp.path());
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) test::write_file(root + "\\" + name, "");
+  const std::unique_ptr<WizardPage> page = WizardPage::load(parse_form_text(R"(object Page: TPoolTemplate
+  object List: TFileListBox
+    Left = 8
+    Top = 8
+    Width = 200
+    Height = 100
+    MultiSelect = True
+  end
+end
+)",
+                                                                             "multi.dfm"),
+                                                             "multi.dfm");
+  page->create_window();
+  auto* list = dynamic_cast<FileListBoxControl*>(page->find("List"));
+  ASSERT_TRUE(list->apply_path(root));
+  std::vector<std::string> reported;
+  list->set_handler(ControlEvent::kChange, [&reported](Control& changed, EventDetails&) {
+    reported.push_back(static_cast<FileListBoxControl&>(changed).file_name());
+  });
+  const auto click = [&](int index, WPARAM keys) {
+    RECT item{};
+    SendMessageA(list->inner(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const LPARAM point = MAKELPARAM(item.left + 10, (item.top + item.bottom) / 2);
+    SendMessageA(list->inner(), WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
+    SendMessageA(list->inner(), WM_LBUTTONUP, keys, point);
+    pump();
+  };
+  click(0, 0);
+  click(2, MK_CONTROL);
+  EXPECT_EQ(list->selected_texts(), (std::vector<std::string>{"a.txt", "c.txt"}));
+  click(2, MK_CONTROL);  // unchosen by the user
+  EXPECT_EQ(reported, (std::vector<std::string>{root + "\\a.txt", root + "\\c.txt", ""}));
+  EXPECT_EQ(list->selected_texts(), std::vector<std::string>{"a.txt"});
 }
 
 // A folder of ten thousand files (made by the build, since making them

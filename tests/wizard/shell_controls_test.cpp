@@ -217,8 +217,38 @@ TEST_F(ShellControlsTest, TheListShowsAFolderAndOpensSubfolders) {
   EXPECT_EQ(list_changes_.count, 3);
   EXPECT_EQ(list_changes_.values.back(), at("Alpha"));
 
+  // A double-click opens a folder too.
+  RECT beta{};
+  beta.left = LVIR_LABEL;
+  SendMessageA(list_->inner(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&beta));
+  const LPARAM point = MAKELPARAM(beta.left + 5, (beta.top + beta.bottom) / 2);
+  SendMessageA(list_->inner(), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+  SendMessageA(list_->inner(), WM_LBUTTONUP, 0, point);
+  pump();
+  EXPECT_EQ(list_->folder(), at("beta"));
+  EXPECT_EQ(list_->item_names(), std::vector<std::string>{});
+
   EXPECT_FALSE(list_->navigate(at("missing")));
+  EXPECT_EQ(list_->folder(), at("beta"));
+}
+
+TEST_F(ShellControlsTest, FoldersAndDrivesThatAreNotThereAreRefused) {
+  const DWORD present = GetLogicalDrives();
+  char missing = 0;
+  for (int i = 25; i >= 3 && missing == 0; --i)
+    if ((present & (1u << i)) == 0) missing = static_cast<char>('A' + i);
+  ASSERT_NE(missing, 0);
+  ASSERT_TRUE(tree_->select_folder(root_));
+  for (const std::string& gone : {drive_root(missing), std::string(1, missing) + ":\\Program Files", at("missing")}) {
+    EXPECT_FALSE(tree_->select_folder(gone)) << gone;
+    EXPECT_FALSE(list_->navigate(gone)) << gone;
+    EXPECT_FALSE(combo_->set_path(gone)) << gone;
+  }
+  EXPECT_FALSE(combo_->set_path(std::string(1, missing)));
+  EXPECT_EQ(tree_->selected_folder(), root_);
   EXPECT_EQ(list_->folder(), root_);
+  EXPECT_EQ(combo_->path(), root_);
+  EXPECT_EQ(tree_changes_.count + list_changes_.count + combo_changes_.count, 0);
 }
 
 TEST_F(ShellControlsTest, TheComboTakesChosenAndTypedPaths) {
