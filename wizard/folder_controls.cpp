@@ -1,11 +1,10 @@
 #include "wizard/folder_controls.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "script/ansi_text.h"
 #include "script/integer_text.h"
+#include "wizard/file_masks.h"
 #include "wizard/published_properties.h"
 
 namespace qm {
@@ -43,7 +42,8 @@ bool has_element(const std::vector<std::string>& elements, std::string_view want
 }
 
 // The item a typed character leads to: the next one after `from` whose text
-// begins with it, going round; -1 when none does (the list's own handling).
+// begins with it, going round; -2 (nothing moves) when none does, -1 (the
+// list's own handling) for an empty list.
 template <typename TextOf>
 LRESULT item_starting_with(std::size_t count, int from, char typed, TextOf text_of) {
   if (count == 0) return -1;
@@ -106,15 +106,15 @@ void FileListBoxControl::inner_made() {
 
 int FileListBoxControl::item_height() const {
   const int glyph = stored("ShowGlyphs") == "True" ? glyph_size() : 0;
-  return std::max({text_height() + scale()(2), glyph + scale()(2)});
+  return std::max({text_height() + scale()(2), glyph + scale()(2), scale()(design_number(stored("ItemHeight"), 0))});
 }
 
 void FileListBoxControl::font_changed() {
   if (inner() != nullptr) SendMessageA(inner(), LB_SETITEMHEIGHT, 0, item_height());
 }
 
-bool FileListBoxControl::shows(const FolderEntry& entry, const std::vector<std::string>& masks) const {
-  const std::vector<std::string> types = set_elements(stored("FileType"));
+bool FileListBoxControl::shows(const FolderEntry& entry, const std::vector<std::string>& masks,
+                               const std::vector<std::string>& types) {
   if ((entry.attributes & FILE_ATTRIBUTE_HIDDEN) != 0 && !has_element(types, "ftHidden")) return false;
   if ((entry.attributes & FILE_ATTRIBUTE_SYSTEM) != 0 && !has_element(types, "ftSystem")) return false;
   if (entry.is_folder() && !has_element(types, "ftDirectory")) return false;
@@ -128,10 +128,11 @@ bool FileListBoxControl::shows(const FolderEntry& entry, const std::vector<std::
 
 void FileListBoxControl::fill() {
   const std::vector<std::string> masks = split_masks(mask());
+  const std::vector<std::string> types = set_elements(stored("FileType"));
   std::vector<Entry> folders;
   std::vector<Entry> files;
   for (FolderEntry& entry : read_folder(directory_)) {
-    if (!shows(entry, masks)) continue;
+    if (!shows(entry, masks, types)) continue;
     (entry.is_folder() ? folders : files).push_back(Entry{std::move(entry.name), entry.is_folder()});
   }
   entries_ = std::move(files);
@@ -325,7 +326,7 @@ void DirectoryListBoxControl::inner_made() {
 }
 
 int DirectoryListBoxControl::item_height() const {
-  return std::max({text_height() + scale()(2), glyph_size() + scale()(2)});
+  return std::max({text_height() + scale()(2), glyph_size() + scale()(2), scale()(design_number(stored("ItemHeight"), 0))});
 }
 
 void DirectoryListBoxControl::font_changed() {
@@ -592,29 +593,10 @@ void FilterComboBoxControl::inner_made() {
   tell_linked(ChangeCause::kProgram);
 }
 
-std::vector<FilterComboBoxControl::Choice> FilterComboBoxControl::choices() const {
-  // "description|mask|description|mask"; a description without its mask
-  // lists every file.
-  std::vector<Choice> found;
-  const std::string& filter = stored("Filter");
-  std::vector<std::string> pieces;
-  std::size_t start = 0;
-  while (start <= filter.size() && !filter.empty()) {
-    const std::size_t end = std::min(filter.find('|', start), filter.size());
-    pieces.push_back(filter.substr(start, end - start));
-    start = end + 1;
-  }
-  for (std::size_t i = 0; i < pieces.size(); i += 2) {
-    if (pieces[i].empty() && (i + 1 >= pieces.size() || pieces[i + 1].empty())) continue;
-    found.push_back(Choice{pieces[i], i + 1 < pieces.size() && !pieces[i + 1].empty() ? pieces[i + 1] : "*.*"});
-  }
-  return found;
-}
-
 void FilterComboBoxControl::fill() {
   if (inner() == nullptr) return;
   SendMessageA(inner(), CB_RESETCONTENT, 0, 0);
-  for (const Choice& choice : choices())
+  for (const FilterChoice& choice : filter_choices(stored("Filter")))
     SendMessageA(inner(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.description.c_str()));
   const int wanted = design_number(stored("ItemIndex"), 0);
   SendMessageA(inner(), CB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
@@ -627,14 +609,14 @@ int FilterComboBoxControl::index() const {
 }
 
 std::string FilterComboBoxControl::mask() const {
-  const std::vector<Choice> all = choices();
+  const std::vector<FilterChoice> all = filter_choices(stored("Filter"));
   const int at = index();
   return at >= 0 && static_cast<std::size_t>(at) < all.size() ? all[static_cast<std::size_t>(at)].mask : "*.*";
 }
 
 std::vector<std::string> FilterComboBoxControl::descriptions() const {
   std::vector<std::string> texts;
-  for (Choice& choice : choices()) texts.push_back(std::move(choice.description));
+  for (FilterChoice& choice : filter_choices(stored("Filter"))) texts.push_back(std::move(choice.description));
   return texts;
 }
 
@@ -652,7 +634,7 @@ void FilterComboBoxControl::apply(std::string_view property) {
     SendMessageA(inner(), CB_SETCURSEL, static_cast<WPARAM>(design_number(stored("ItemIndex"), 0)), 0);
     tell_linked(ChangeCause::kProgram);
   } else if (is(property, "Mask")) {
-    const std::vector<Choice> all = choices();
+    const std::vector<FilterChoice> all = filter_choices(stored("Filter"));
     for (std::size_t i = 0; i < all.size(); ++i)
       if (equal_ignore_case(all[i].mask, stored("Mask"))) SendMessageA(inner(), CB_SETCURSEL, i, 0);
     tell_linked(ChangeCause::kProgram);
@@ -665,7 +647,7 @@ std::optional<std::string> FilterComboBoxControl::live_text(std::string_view pro
   if (is(property, "Mask")) return mask();
   if (is(property, "ItemIndex")) return std::to_string(index());
   if (is(property, "Text")) {
-    const std::vector<Choice> all = choices();
+    const std::vector<FilterChoice> all = filter_choices(stored("Filter"));
     const int at = index();
     return at >= 0 && static_cast<std::size_t>(at) < all.size() ? all[static_cast<std::size_t>(at)].description
                                                                 : std::string();
@@ -706,7 +688,7 @@ std::function<std::unique_ptr<Control>(const ControlClass&)> maker() {
 
 std::vector<PropertyDefinition> list_properties(std::initializer_list<PropertyDefinition> own) {
   std::vector<PropertyDefinition> all =
-      joined({&control_properties(), &windowed_properties(), &appearance_properties()},
+      joined({&field_control_properties()},
              {{"BorderStyle", K::kIdentifier, "bsSingle"},
               {"IntegralHeight", K::kBoolean, "False"},
               {"ItemHeight", K::kInteger, "16"},
@@ -720,7 +702,7 @@ std::vector<PropertyDefinition> list_properties(std::initializer_list<PropertyDe
 
 std::vector<PropertyDefinition> combo_properties(std::initializer_list<PropertyDefinition> own) {
   std::vector<PropertyDefinition> all =
-      joined({&control_properties(), &windowed_properties(), &appearance_properties()},
+      joined({&field_control_properties()},
              {{"AutoComplete", K::kBoolean, "True"},
               {"AutoDropDown", K::kBoolean, "False"},
               {"DropDownCount", K::kInteger, "8"},

@@ -75,7 +75,9 @@ class FileListBoxControl : public HostedControl {
   // and raises kChange when it differs from the one last recorded (but not
   // for a file that went with the list it was in: `list_replaced`).
   void settle(ChangeCause cause, bool list_replaced);
-  bool shows(const FolderEntry& entry, const std::vector<std::string>& masks) const;
+  // Whether an entry is listed, by the masks and the FileType elements.
+  static bool shows(const FolderEntry& entry, const std::vector<std::string>& masks,
+                    const std::vector<std::string>& types);
   int item_height() const;
 
   std::string directory_;
@@ -180,11 +182,6 @@ class FilterComboBoxControl : public HostedComboBox {
   std::optional<std::string> live_text(std::string_view property) const override;
 
  private:
-  struct Choice {
-    std::string description;
-    std::string mask;
-  };
-  std::vector<Choice> choices() const;
   void fill();
   int index() const;
   void tell_linked(ChangeCause cause);

@@ -31,31 +31,6 @@ DWORD attributes_of(const std::string& path) {
   return GetFileAttributesA(path.c_str());
 }
 
-// The wildcard match proper: "*" takes any run, "?" one character; the
-// last "*" seen is where a failed attempt starts again.
-bool wildcard_match(std::string_view name, std::string_view mask) {
-  std::size_t n = 0;
-  std::size_t m = 0;
-  std::size_t star = std::string_view::npos;
-  std::size_t resume = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
-      ++n;
-      ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
-      star = m++;
-      resume = n;
-    } else if (star != std::string_view::npos) {
-      m = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
-}
-
 }  // namespace
 
 QuietDriveErrors::QuietDriveErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {
@@ -185,35 +160,6 @@ bool has_visible_subfolder(const std::string& folder) {
     if (folder_entry && !hidden && name != "." && name != "..") return true;
   } while (FindNextFileA(search.get(), &found));
   return false;
-}
-
-std::vector<std::string> split_masks(std::string_view masks) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= masks.size()) {
-    const std::size_t end = std::min(masks.find(';', start), masks.size());
-    std::string_view part = masks.substr(start, end - start);
-    while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
-    while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
-    if (!part.empty()) parts.emplace_back(part);
-    start = end + 1;
-  }
-  if (parts.empty()) parts.emplace_back("*.*");
-  return parts;
-}
-
-bool matches_mask(std::string_view name, std::string_view mask) {
-  if (mask == "*" || mask == "*.*") return true;
-  const std::string upper_name = ansi_upper(name);
-  const std::string upper_mask = ansi_upper(mask);
-  if (wildcard_match(upper_name, upper_mask)) return true;
-  // A name without a dot is taken to end in one, so that "*." and "*.*"
-  // reach it as they do on the command line.
-  return upper_name.find('.') == std::string::npos && wildcard_match(upper_name + ".", upper_mask);
-}
-
-bool matches_any_mask(std::string_view name, const std::vector<std::string>& masks) {
-  return std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) { return matches_mask(name, mask); });
 }
 
 std::string drive_root(char letter) { return std::string(1, upper_letter(letter)) + ":\\"; }

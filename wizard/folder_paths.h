@@ -1,7 +1,6 @@
 #pragma once
 // Folders, files and drives as the wizard's folder and shell controls show
-// them: paths in one form, the entries of a folder, file masks and the
-// machine's drives.
+// them: paths in one form, the entries of a folder and the machine's drives.
 //
 // Paths are the engine's 8-bit texts (the system's ANSI code page). A folder
 // is kept without a trailing backslash except at a drive's root ("C:\"), the
@@ -81,17 +80,6 @@ bool has_visible_subfolder(const std::string& folder);
 
 // Whether a name sorts before another as the lists show them.
 bool name_before(std::string_view a, std::string_view b);
-
-// The masks of a mask text: "*.txt;*.ini" gives two; blanks around each are
-// dropped; no mask at all means "*.*".
-std::vector<std::string> split_masks(std::string_view masks);
-// Whether a file name fits a mask with the wildcards "*" (any run of
-// characters) and "?" (one character), ignoring case. As on the command line,
-// "*.*" fits every name and "*." the names without an extension. Unlike
-// Windows' own search, the short 8.3 names play no part, so "*.htm" does not
-// bring in "page.html".
-bool matches_mask(std::string_view name, std::string_view mask);
-bool matches_any_mask(std::string_view name, const std::vector<std::string>& masks);
 
 struct DriveInfo {
   char letter = 'C';

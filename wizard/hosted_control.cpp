@@ -6,6 +6,7 @@
 #include "platform/window_class.h"
 #include "script/ansi_text.h"
 #include "script/integer_text.h"
+#include "wizard/published_properties.h"
 
 namespace qm {
 
@@ -270,6 +271,17 @@ std::optional<LRESULT> HostedComboBox::host_message(UINT message, WPARAM wparam,
     default:
       return HostedControl::host_message(message, wparam, lparam);
   }
+}
+
+const std::vector<PropertyDefinition>& field_control_properties() {
+  static const std::vector<PropertyDefinition> properties =
+      joined({&control_properties(), &windowed_properties(), &appearance_properties()},
+             {{"BevelEdges", PropertyKind::kSet},
+              {"BevelInner", PropertyKind::kIdentifier, "bvRaised"},
+              {"BevelKind", PropertyKind::kIdentifier, "bkNone"},
+              {"BevelOuter", PropertyKind::kIdentifier, "bvLowered"},
+              {"BevelWidth", PropertyKind::kInteger, "1"}});
+  return properties;
 }
 
 std::vector<Control*> controls_on_page(const Control& from) {

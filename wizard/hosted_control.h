@@ -97,6 +97,11 @@ class HostedComboBox : public HostedControl {
   int list_height() const;
 };
 
+// The published properties every folder and shell control has: those of
+// windowed controls with their own look, and the bevel a form designer may
+// draw around them.
+const std::vector<PropertyDefinition>& field_control_properties();
+
 // The control of the same page named `name` (without regard to case), or null.
 Control* find_on_page(const Control& from, std::string_view name);
 // Every control of the page `from` is on, the page itself first.

@@ -726,7 +726,7 @@ std::function<std::unique_ptr<Control>(const ControlClass&)> maker() {
 // shows.
 std::vector<PropertyDefinition> shell_properties(std::initializer_list<PropertyDefinition> own) {
   std::vector<PropertyDefinition> all =
-      joined({&control_properties(), &windowed_properties(), &appearance_properties()},
+      joined({&field_control_properties()},
              {{"ShellTree", K::kIdentifier},
               {"ShellList", K::kIdentifier},
               {"ShellCombo", K::kIdentifier},

@@ -230,6 +230,11 @@ TEST_F(FolderControlsTest, ChoosingAFileRaisesChangeOnceAndFillsTheFileEdit) {
   EXPECT_EQ(changes.values, (std::vector<std::string>{at("readme.txt"), at("setup.ini")}));
   EXPECT_EQ(files_->property_text("ItemIndex"), "2");
   EXPECT_EQ(files_->selected_texts(), std::vector<std::string>{"setup.ini"});
+  // A typed letter goes to the next file that begins with it.
+  SendMessageA(files_->inner(), WM_CHAR, 'n', 0);
+  pump();
+  EXPECT_EQ(changes.values.back(), at("notes.TXT"));
+  EXPECT_EQ(changes.count, 3);
 }
 
 TEST_F(FolderControlsTest, TheDirectoryListShowsAncestorsAndSubfolders) {

@@ -1,5 +1,5 @@
-// Paths, folder listings, file masks and drives as the folder and shell
-// controls see them, on real folders under Wine.
+// Paths, folder listings and drives as the folder and shell controls see
+// them, on real folders under Wine.
 
 #include <gtest/gtest.h>
 
@@ -53,35 +53,6 @@ TEST(FolderPathsTest, PiecesOfAFolder) {
   EXPECT_EQ(folder_chain(""), std::vector<std::string>{});
   EXPECT_EQ(drive_letter_of("c:\\x"), 'C');
   EXPECT_EQ(drive_letter_of("\\\\server\\share"), 0);
-}
-
-TEST(FolderPathsTest, MasksMatchAsOnTheCommandLine) {
-  const struct {
-    const char* name;
-    const char* mask;
-    bool fits;
-  } cases[] = {
-      {"readme.txt", "*.txt", true},
-      {"README.TXT", "*.txt", true},
-      {"readme.txt.bak", "*.txt", false},
-      {"page.html", "*.htm", false},  // no help from the short 8.3 name
-      {"README", "*.*", true},
-      {"README", "*", true},
-      {"README", "*.", true},
-      {"a.b", "*.", false},
-      {"setup.exe", "s?tup.*", true},
-      {"stup.exe", "s?tup.*", false},
-      {"abcabc", "*b*c", true},
-      {"ab", "a?c", false},
-      {"data1.bin", "data?.bin", true},
-  };
-  for (const auto& c : cases) EXPECT_EQ(matches_mask(c.name, c.mask), c.fits) << c.name << " / " << c.mask;
-
-  EXPECT_EQ(split_masks("*.txt; *.ini"), (std::vector<std::string>{"*.txt", "*.ini"}));
-  EXPECT_EQ(split_masks(""), std::vector<std::string>{"*.*"});
-  EXPECT_EQ(split_masks(" ; ;"), std::vector<std::string>{"*.*"});
-  EXPECT_TRUE(matches_any_mask("setup.ini", split_masks("*.txt;*.ini")));
-  EXPECT_FALSE(matches_any_mask("setup.bin", split_masks("*.txt;*.ini")));
 }
 
 TEST(FolderPathsTest, AFolderIsReadSortedWithoutDots) {
