@@ -2,9 +2,11 @@
 
 #include "script/ansi_text.h"
 #include "wizard/drawn_controls.h"
+#include "wizard/folder_controls.h"
 #include "wizard/list_controls.h"
 #include "wizard/media_controls.h"
 #include "wizard/picture_controls.h"
+#include "wizard/shell_controls.h"
 #include "wizard/standard_controls.h"
 #include "wizard/text_controls.h"
 #include "wizard/tree_controls.h"
@@ -52,7 +54,8 @@ const std::vector<const ControlClass*>& control_classes() {
     std::vector<const ControlClass*> all;
     for (const auto& family : {standard_control_classes(), picture_control_classes(), text_control_classes(),
                                drawn_control_classes(), media_control_classes(), tree_control_classes(),
-                               list_control_classes()})
+                               list_control_classes(), folder_control_classes(),
+                               shell_control_classes()})
       all.insert(all.end(), family.begin(), family.end());
     std::stable_sort(all.begin(), all.end(), [](const ControlClass* a, const ControlClass* b) {
       return registration_rank(a) < registration_rank(b);
