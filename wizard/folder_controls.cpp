@@ -551,25 +551,16 @@ std::optional<std::string> DriveComboBoxControl::live_text(std::string_view prop
 
 std::optional<LRESULT> DriveComboBoxControl::host_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND: {
-      if (reinterpret_cast<HWND>(lparam) != inner()) return 0;
-      const WORD code = HIWORD(wparam);
-      // Arrows in the opened list only point at drives; choosing one closes it.
-      const bool open = SendMessageA(inner(), CB_GETDROPPEDSTATE, 0, 0) != 0;
-      // The choice is read when the action arrives: choosing sends more
-      // than one of these, and the first may already have been refused.
-      if ((code == CBN_SELCHANGE && !open) || code == CBN_SELENDOK || code == CBN_CLOSEUP)
-        post_to_host(window(), kTakeChoice, 0);
+    case WM_COMMAND:
+      if (completes_choice(wparam, lparam)) post_to_host(window(), kTakeChoice, 0);
       return 0;
-    }
     case kHostAction:
       if (wparam == kTakeChoice) user_chose(static_cast<int>(SendMessageA(inner(), CB_GETCURSEL, 0, 0)));
       return 0;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       if (item.itemID >= drives_.size()) {
-        const platform::UniqueGdiObject background(CreateSolidBrush(field_background()));
-        FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(background.get()));
+        draw_empty_item(item);
         return TRUE;
       }
       const DriveInfo& drive = drives_[item.itemID];
@@ -657,14 +648,9 @@ std::optional<std::string> FilterComboBoxControl::live_text(std::string_view pro
 
 std::optional<LRESULT> FilterComboBoxControl::host_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND: {
-      if (reinterpret_cast<HWND>(lparam) != inner()) return 0;
-      const WORD code = HIWORD(wparam);
-      const bool open = SendMessageA(inner(), CB_GETDROPPEDSTATE, 0, 0) != 0;
-      if ((code == CBN_SELCHANGE && !open) || code == CBN_SELENDOK || code == CBN_CLOSEUP)
-        post_to_host(window(), kTakeChoice, 0);
+    case WM_COMMAND:
+      if (completes_choice(wparam, lparam)) post_to_host(window(), kTakeChoice, 0);
       return 0;
-    }
     case kHostAction: {
       if (wparam != kTakeChoice) return 0;
       if (index() == chosen_) return 0;

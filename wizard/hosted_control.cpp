@@ -303,4 +303,16 @@ Control* find_on_page(const Control& from, std::string_view name) {
 
 void post_to_host(HWND host, WPARAM action, LPARAM argument) { PostMessageA(host, kHostAction, action, argument); }
 
+bool HostedComboBox::completes_choice(WPARAM wparam, LPARAM lparam) const {
+  if (reinterpret_cast<HWND>(lparam) != inner()) return false;
+  const WORD code = HIWORD(wparam);
+  const bool open = SendMessageA(inner(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+  return (code == CBN_SELCHANGE && !open) || code == CBN_SELENDOK || code == CBN_CLOSEUP;
+}
+
+void HostedComboBox::draw_empty_item(const DRAWITEMSTRUCT& item) const {
+  const platform::UniqueGdiObject background(CreateSolidBrush(field_background()));
+  FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(background.get()));
+}
+
 }  // namespace qm

@@ -95,6 +95,13 @@ class HostedComboBox : public HostedControl {
   // The height of an item of the list (and of the selection field).
   int item_height() const;
   int list_height() const;
+  // Whether the combo's WM_COMMAND completes the user's choice of an entry:
+  // choosing sends more than one notification, and arrows in the opened
+  // list only point at entries. The choice is best read once it is posted
+  // on (post_to_host), when the combo has finished with the user's input.
+  bool completes_choice(WPARAM wparam, LPARAM lparam) const;
+  // Paints an item past the combo's entries as empty field.
+  void draw_empty_item(const DRAWITEMSTRUCT& item) const;
 };
 
 // The published properties every folder and shell control has: those of

@@ -681,24 +681,16 @@ std::optional<std::string> ShellComboControl::live_text(std::string_view propert
 
 std::optional<LRESULT> ShellComboControl::host_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND: {
-      if (reinterpret_cast<HWND>(lparam) != inner()) return 0;
-      const WORD code = HIWORD(wparam);
-      const bool open = SendMessageA(inner(), CB_GETDROPPEDSTATE, 0, 0) != 0;
-      // The entry is read when the action arrives: choosing sends more than
-      // one of these, and the list changes with the first.
-      if ((code == CBN_SELCHANGE && !open) || code == CBN_SELENDOK || code == CBN_CLOSEUP)
-        post_to_host(window(), kTakeChoice, 0);
+    case WM_COMMAND:
+      if (completes_choice(wparam, lparam)) post_to_host(window(), kTakeChoice, 0);
       return 0;
-    }
     case kHostAction:
       if (wparam == kTakeChoice) take_entry(static_cast<int>(SendMessageA(inner(), CB_GETCURSEL, 0, 0)));
       return 0;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       if (item.itemID >= entries_.size()) {
-        const platform::UniqueGdiObject background(CreateSolidBrush(field_background()));
-        FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(background.get()));
+        draw_empty_item(item);
         return TRUE;
       }
       const Entry& entry = entries_[item.itemID];
