@@ -171,6 +171,8 @@ void Control::create_window(HWND parent, const platform::DpiScale& scale, HFONT 
 
 void Control::notify(UINT, LPARAM) {}
 
+void Control::connect(const std::function<Control*(std::string_view)>&) {}
+
 std::vector<std::string> Control::selected_texts() const { return {}; }
 
 void Control::assign_binary(std::string_view, const std::vector<std::uint8_t>&) {}

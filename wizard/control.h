@@ -116,6 +116,11 @@ class Control {
   // that shows pictures keeps it, others ignore it.
   virtual void assign_binary(std::string_view property, const std::vector<std::uint8_t>& bytes);
 
+  // Once every window of the page exists: a control that names another in a
+  // property (an up-down's Associate) finds it here, as the designer fixes
+  // references up after loading.
+  virtual void connect(const std::function<Control*(std::string_view name)>& find);
+
   // A notification of the control's window that reached the page
   // (WM_COMMAND's code, or WM_NOTIFY's); raises the control's events.
   virtual void notify(UINT code, LPARAM details);

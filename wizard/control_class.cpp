@@ -5,6 +5,7 @@
 #include "wizard/folder_controls.h"
 #include "wizard/list_controls.h"
 #include "wizard/media_controls.h"
+#include "wizard/page_controls.h"
 #include "wizard/picture_controls.h"
 #include "wizard/shell_controls.h"
 #include "wizard/standard_controls.h"
@@ -54,7 +55,7 @@ const std::vector<const ControlClass*>& control_classes() {
     std::vector<const ControlClass*> all;
     for (const auto& family : {standard_control_classes(), picture_control_classes(), text_control_classes(),
                                drawn_control_classes(), media_control_classes(), tree_control_classes(),
-                               list_control_classes(), folder_control_classes(),
+                               list_control_classes(), page_control_classes(), folder_control_classes(),
                                shell_control_classes()})
       all.insert(all.end(), family.begin(), family.end());
     std::stable_sort(all.begin(), all.end(), [](const ControlClass* a, const ControlClass* b) {

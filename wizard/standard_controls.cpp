@@ -6,6 +6,7 @@
 #include "script/ansi_text.h"
 #include "script/integer_text.h"
 #include "script/translations.h"
+#include "wizard/container_control.h"
 #include "wizard/published_properties.h"
 
 namespace qm {
@@ -13,8 +14,6 @@ namespace qm {
 namespace {
 
 using K = PropertyKind;
-
-constexpr const char* kHostClass = "QuillmoreControlHost";
 
 bool is(std::string_view property, std::string_view name) { return ascii_equal_ignore_case(property, name); }
 
@@ -31,69 +30,6 @@ HWND make_child(const char* window_class, const std::string& text, DWORD style, 
   return CreateWindowExA(extended, window_class, text.c_str(), WS_CHILD | style, bounds.left, bounds.top,
                          bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
-}
-
-// --- containers
-
-// The window of panels and group boxes: it holds their child controls and
-// passes the children's notifications on to the page, as a page's own
-// controls send theirs to it.
-LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
-class ContainerControl : public Control {
- public:
-  using Control::Control;
-  // Draws what the container shows beside its children (a frame, a caption).
-  virtual void paint(HDC, const RECT&) {}
-
- protected:
-  HWND make_host(HWND parent, const RECT& bounds) {
-    platform::register_window_class({kHostClass, host_procedure});
-    return make_child(kHostClass, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, bounds);
-  }
-};
-
-LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_DRAWITEM:
-      return SendMessageA(GetParent(window), message, wparam, lparam);
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-      if (const std::optional<LRESULT> colours = control_colours(message, wparam, lparam)) return *colours;
-      return DefWindowProcA(window, message, wparam, lparam);
-    case WM_ERASEBKGND:
-      if (erase_background(window, reinterpret_cast<HDC>(wparam))) return 1;
-      return DefWindowProcA(window, message, wparam, lparam);
-    case WM_PRINTCLIENT: {
-      // Themed children (a group box's frame) draw their parent's background
-      // behind themselves through this message.
-      HDC dc = reinterpret_cast<HDC>(wparam);
-      erase_background(window, dc);
-      RECT client{};
-      GetClientRect(window, &client);
-      if (auto* control = reinterpret_cast<ContainerControl*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
-        control->paint(dc, client);
-      return 0;
-    }
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      RECT client{};
-      GetClientRect(window, &client);
-      if (auto* control = reinterpret_cast<ContainerControl*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
-        control->paint(dc, client);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    default:
-      return DefWindowProcA(window, message, wparam, lparam);
-  }
 }
 
 // --- text controls

@@ -230,6 +230,8 @@ HWND WizardPage::create_window() {
   font_ = page_font(*form_, scale);
   form_->set_property_text("Visible", "False");
   form_->create_window(nullptr, scale, static_cast<HFONT>(font_.get()));
+  const auto find_control = [this](std::string_view name) { return find(name); };
+  for (Control* control : controls()) control->connect(find_control);
   return form_->window();
 }
 
