@@ -9,6 +9,7 @@ set(QM_FUZZ_TARGETS
   condition
   dialog_rules
   expression
+  file_masks
   form_text
   html_document
   message_catalogue
@@ -18,6 +19,7 @@ set(QM_FUZZ_TARGETS
   secret_text
   text_forms
   translations
+  tree_node_data
   variable_store
 )
 # The archive library's target comes with its own list of sources.

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -64,6 +65,11 @@ struct EventDetails {
 
 using EventHandler = std::function<void(Control& control, EventDetails& details)>;
 
+class BinaryValueRefused : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the binary data cannot be read"; }
+};
+
 class Control {
  public:
   explicit Control(const ControlClass& control_class);
@@ -113,7 +119,9 @@ class Control {
   virtual std::vector<std::string> selected_texts() const;
 
   // Binary data the definition gives a property ("Picture.Data"); a class
-  // that shows pictures keeps it, others ignore it.
+  // that shows pictures keeps it, others ignore it. Throws
+  // BinaryValueRefused for data the class reads and finds damaged (a tree's
+  // nodes); a damaged picture only shows nothing.
   virtual void assign_binary(std::string_view property, const std::vector<std::uint8_t>& bytes);
 
   // Once every window of the page exists: a control that names another in a

@@ -1,9 +1,11 @@
 #include "wizard/tree_controls.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "script/ansi_text.h"
 #include "wizard/published_properties.h"
+#include "wizard/tree_node_data.h"
 
 namespace qm {
 
@@ -13,7 +15,42 @@ using K = PropertyKind;
 
 bool is(std::string_view property, std::string_view name) { return ascii_equal_ignore_case(property, name); }
 
+// UTF-16 node texts in the system's ANSI code page, as the tree shows them.
+std::string ansi_from_utf16(std::u16string_view text) {
+  if (text.empty()) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, length, ansi.data(), size, nullptr, nullptr);
+  return ansi;
+}
+
+void insert_designed_nodes(HWND tree, HTREEITEM parent, const std::vector<DesignedNode>& nodes) {
+  for (const DesignedNode& node : nodes) {
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent == nullptr ? TVI_ROOT : parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(node.text.c_str());
+    insert.item.iImage = node.image;
+    insert.item.iSelectedImage = node.selected_image;
+    const auto made =
+        reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (made != nullptr) insert_designed_nodes(tree, made, node.children);
+  }
+}
+
 }  // namespace
+
+void TreeViewControl::assign_binary(std::string_view property, const std::vector<std::uint8_t>& bytes) {
+  const bool ansi = is(property, "Items.Data");
+  if (!ansi && !is(property, "Items.NodeData")) return;
+  std::optional<std::vector<DesignedNode>> nodes =
+      read_tree_nodes(bytes, ansi ? NodeTextForm::kAnsi : NodeTextForm::kWide, ansi_from_utf16);
+  if (!nodes) throw BinaryValueRefused();
+  designed_nodes_ = std::move(*nodes);
+}
 
 HWND TreeViewControl::make_window(HWND parent, const RECT& bounds) {
   DWORD style = WS_CHILD | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
@@ -24,8 +61,10 @@ HWND TreeViewControl::make_window(HWND parent, const RECT& bounds) {
   if (stored("RowSelect") == "True") style |= TVS_FULLROWSELECT;
   if (stored("ReadOnly") == "False") style |= TVS_EDITLABELS;
   const DWORD extended = is(stored("BorderStyle"), "bsNone") ? 0 : WS_EX_CLIENTEDGE;
-  return CreateWindowExA(extended, WC_TREEVIEWA, "", style, bounds.left, bounds.top, bounds.right - bounds.left,
-                         bounds.bottom - bounds.top, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND tree = CreateWindowExA(extended, WC_TREEVIEWA, "", style, bounds.left, bounds.top, bounds.right - bounds.left,
+                              bounds.bottom - bounds.top, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (tree != nullptr) insert_designed_nodes(tree, nullptr, designed_nodes_);
+  return tree;
 }
 
 void TreeViewControl::apply(std::string_view property) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "wizard/control_class.h"
+#include "wizard/tree_node_data.h"
 
 namespace qm {
 
@@ -47,10 +48,15 @@ class TreeViewControl : public Control {
   void set_images(HIMAGELIST images);
 
   void notify(UINT code, LPARAM details) override;
+  // The nodes the designer stored ("Items.Data", "Items.NodeData").
+  void assign_binary(std::string_view property, const std::vector<std::uint8_t>& bytes) override;
 
  protected:
   HWND make_window(HWND parent, const RECT& bounds) override;
   void apply(std::string_view property) override;
+
+ private:
+  std::vector<DesignedNode> designed_nodes_;
 };
 
 }  // namespace qm

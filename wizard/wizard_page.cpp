@@ -156,7 +156,12 @@ void assign(Control& control, const FormComponent& component, const FormProperty
   // controls that have them.
   const FormValueKind kind = kind_of(property.value);
   if (kind == FormValueKind::kBinary) {
-    control.assign_binary(name, std::get<FormBinary>(property.value.data).bytes);
+    try {
+      control.assign_binary(name, std::get<FormBinary>(property.value.data).bytes);
+    } catch (const BinaryValueRefused&) {
+      refuse(file_name, component, "the property '" + name + "' of " + std::string(control.class_name()) +
+                                       " holds data that cannot be read");
+    }
     return;
   }
   if (kind == FormValueKind::kCollection) return;

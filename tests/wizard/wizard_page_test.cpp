@@ -285,6 +285,9 @@ TEST(WizardPageTest, DefinitionsTheWizardCannotUse) {
       {"object P: TPoolTemplate\n  object E: TListBox\n    Items.Lines = ('a')\n  end\nend\n",
        "welcome.dfm, line 2: TListBox has no property 'Items.Lines'"},
       {"object P: TPoolTemplate\n  Flavour = 3\nend\n", "welcome.dfm, line 1: TPoolTemplate has no property 'Flavour'"},
+      // A node list that ends inside its first node.
+      {"object P: TPoolTemplate\n  object T: TTreeView\n    Items.Data = {0100000019000000FFFF}\n  end\nend\n",
+       "welcome.dfm, line 2: the property 'Items.Data' of TTreeView holds data that cannot be read"},
   };
   for (const auto& c : cases) {
     try {
