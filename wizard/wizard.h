@@ -92,6 +92,11 @@ class Wizard : public UserInterface {
   void bind_check_list(Dialog& dialog, Control& list);
   void bind_track_bar(Dialog& dialog, Control& bar);
   void unbind(Dialog& dialog);
+  // --- wizard_folder_binding.cpp: file, folder, drive and shell controls
+  void bind_folder_control(Dialog& dialog, Control& control);
+  void on_folder_choice(Dialog& dialog, Control& control, const std::string& value, const char* handler,
+                        const std::string& folder);
+  void refresh_folder_control(Control& control, const std::string& value);
   // --- wizard_support_pages.cpp: readme, licence, index page and movie
   void bind_rich_edit(Dialog& dialog, Control& edit);
   void bind_viewer(Dialog& dialog, Control& viewer);

@@ -17,35 +17,13 @@
 #include "wizard/dialog_translation.h"
 #include "wizard/feature_tree.h"
 #include "wizard/media_controls.h"
+#include "wizard/binding_texts.h"
 #include "wizard/standard_controls.h"
 #include "wizard/wizard.h"
 
 namespace qm {
 
 namespace {
-
-// Substitutes the variables into a text shown on a page; a reference to a
-// variable that does not exist stays as it is written.
-std::string substituted(const Engine& engine, const std::string& text) {
-  try {
-    return engine.variables.expand(text);
-  } catch (const std::exception&) {
-    return text;
-  }
-}
-
-// The value of the variable a control's Hint names, substituted; nothing when
-// the Hint is empty or names no variable.
-std::optional<std::string> hint_value(const Engine& engine, const Control& control) {
-  const std::string name = control.hint();
-  if (name.empty() || !engine.variables.exists(name)) return std::nullopt;
-  return substituted(engine, engine.variables.get(name));
-}
-
-void write_hint_variable(Engine& engine, const Control& control, const std::string& value, const char* handler) {
-  const std::string name = ansi_upper(control.hint());
-  if (!name.empty()) engine.variables.define(name, value, handler);
-}
 
 bool is_class(const Control& control, std::string_view name) { return ascii_equal_ignore_case(control.class_name(), name); }
 
@@ -99,27 +77,6 @@ ControlProperties properties_of(WizardPage& page) {
           [find](const std::string& control, const std::string& property, const std::string& value) {
             if (Control* found = find(control)) found->set_property_text(property, value);
           }};
-}
-
-// TARGETDIR as the user reads it: substituted, doubled backslashes collapsed;
-// empty when it is not defined.
-std::string target_text(const Engine& engine) {
-  if (!engine.variables.exists("TARGETDIR")) return "";
-  return normalize_path_text(substituted(engine, engine.variables.get("TARGETDIR")));
-}
-
-// The nearest folder of TARGETDIR that exists (it may still not exist when
-// no ancestor does).
-std::string nearest_existing_target(const Engine& engine) {
-  std::string folder = target_text(engine);
-  while (!folder.empty() && !platform::folder_exists(folder)) {
-    std::string trimmed = folder;
-    while (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
-    std::string parent = with_trailing_backslash(folder_of(trimmed));
-    if (parent == folder || parent == "\\") break;
-    folder = std::move(parent);
-  }
-  return folder;
 }
 
 }  // namespace
@@ -329,6 +286,9 @@ void Wizard::bind_control(Dialog& dialog, Control& control) {
   if (control.is_a("TImage")) control.set_handler(ControlEvent::kClick, on_click_button);
   if (control.is_a("TShape")) control.set_handler(ControlEvent::kMouseUp, on_click_button);
   if (control.is_a("TMemo")) bind_memo(dialog, control);
+  if (control.is_a("TFileListBox") || control.is_a("TDirectoryListBox") || control.is_a("TDriveComboBox") ||
+      control.is_a("TPTShellTree") || control.is_a("TPTShellList") || control.is_a("TPTShellCombo"))
+    bind_folder_control(dialog, control);
   if (control.is_a("TTreeView")) bind_tree(dialog, control);
   if (control.is_a("TCheckListBox")) bind_check_list(dialog, control);
   if (control.is_a("TTrackBar")) bind_track_bar(dialog, control);
@@ -537,6 +497,7 @@ void Wizard::refresh_from_variables(Dialog& dialog) {
     if (control->tag() != 100 || control->hint().empty() || !engine_->variables.exists(control->hint())) continue;
     const std::string value = substituted(*engine_, engine_->variables.get(control->hint()));
     if (control->is_a("TEdit")) control->set_property_text("Text", collapse_backslash_pairs(value));
+    refresh_folder_control(*control, value);
   }
   binding_ = guard;
 }

@@ -14,6 +14,7 @@
 #include "platform/system_library.h"
 #include "script/ansi_text.h"
 #include "script/path_text.h"
+#include "wizard/binding_texts.h"
 #include "wizard/media_controls.h"
 #include "wizard/standard_controls.h"
 #include "wizard/text_controls.h"
@@ -24,14 +25,6 @@ namespace qm {
 namespace {
 
 constexpr int kUnableToPlayMovie = 112;
-
-std::string substituted_text(const Engine& engine, const std::string& text) {
-  try {
-    return engine.variables.expand(text);
-  } catch (const std::exception&) {
-    return text;
-  }
-}
 
 // A meta refresh's URL as a path below the support folder: %XX escapes
 // decoded from the left (up to the first one that is none), and a URL with
@@ -84,9 +77,9 @@ void Wizard::bind_rich_edit(Dialog& dialog, Control& control) {
   edit.show_both_scroll_bars();
   edit.set_property_text("ReadOnly", edit.hint().empty() ? "True" : "False");
   if (!edit.hint().empty() && engine.variables.exists(edit.hint())) {
-    edit.load_plain_text(collapse_backslash_pairs(substituted_text(engine, engine.variables.get(edit.hint()))));
+    edit.load_plain_text(collapse_backslash_pairs(substituted(engine, engine.variables.get(edit.hint()))));
   } else if (edit.hint().empty()) {
-    edit.load_plain_text(substituted_text(engine, text));
+    edit.load_plain_text(substituted(engine, text));
   }
   const std::string& language = engine.translations.current_language;
   const auto show_support = [&](const char* base) {
