@@ -5,11 +5,14 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <thread>
 
 #include "platform/tray_icon.h"
 #include "tests/support/engine_run.h"
 #include "tests/support/message_box.h"
+#include "tests/support/screen_capture.h"
 #include "tests/support/script_text.h"
 #include "tests/support/setup_folder.h"
 
@@ -154,6 +157,30 @@ TEST(MessageCommandsTest, AClickOnTheTrayIconRestoresTheWizard) {
   pump();
   EXPECT_FALSE(engine.in_tray);
   EXPECT_TRUE(IsWindowVisible(page.handle()));
+}
+
+// The balloon at the tray icon, as Windows shows it, in a picture for people
+// to look at.
+TEST(MessageCommandsTest, TheBalloonShowsAtTheTrayIcon) {
+  EngineRun run(test::script_package("MessageBalloon | Setup finished | The product is ready to use. | 0 | 30\nLabel | end"));
+  PageWindow page;
+  Engine& engine = run.engine();
+  engine.set_silent(false);
+  engine.current_window = page.handle();
+  HWND balloon = nullptr;
+  engine.commands.replace("Label", [&](Engine&, const ScriptLine&) {
+    for (int attempt = 0; attempt < 100 && balloon == nullptr; ++attempt) {
+      pump();
+      Sleep(20);
+      for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip != nullptr;
+           tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+        if (IsWindowVisible(tip) && (GetWindowLongA(tip, GWL_STYLE) & TTS_BALLOON) != 0) balloon = tip;
+      }
+    }
+    if (balloon != nullptr) test::save_window_picture(balloon, "message_balloon");
+  });
+  ASSERT_TRUE(run.run());
+  EXPECT_NE(balloon, nullptr) << "no balloon on the screen";
 }
 
 }  // namespace
