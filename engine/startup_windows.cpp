@@ -57,6 +57,9 @@ struct StartupWindows::Windows {
   platform::UniqueWindow splash;
   platform::UniqueWindow preparing;
   HWND progress = nullptr;  // a child of the preparing window, which takes it along
+  int position = 0;  // the bar's, which steps show only when they paint
+  int maximum = 0;
+  ULONGLONG last_step_painted = 0;  // GetTickCount64 when a step last painted the windows
 };
 
 StartupWindows::StartupWindows(const std::string& splash_picture, const std::string& caption,
@@ -110,19 +113,28 @@ StartupWindows::StartupWindows(const std::string& splash_picture, const std::str
 StartupWindows::~StartupWindows() = default;
 
 void StartupWindows::set_progress_range(int maximum) {
+  windows_->maximum = maximum;
   SendMessageA(windows_->progress, PBM_SETRANGE32, 0, maximum);
   paint_now(windows_->preparing.get());
 }
 
 void StartupWindows::set_progress(int position) {
+  windows_->position = position;
   SendMessageA(windows_->progress, PBM_SETPOS, position, 0);
   paint_now(windows_->preparing.get());
 }
 
+// The windows get no messages while the pages load, so the steps paint
+// them; at most every 50 ms (and at the last step): moving the bar costs
+// more than loading a page, and a product may have dozens.
 void StartupWindows::step_progress() {
-  SendMessageA(windows_->progress, PBM_DELTAPOS, 1, 0);
-  paint_now(windows_->preparing.get());
-  paint_now(windows_->splash.get());
+  ++windows_->position;
+  const ULONGLONG now = GetTickCount64();
+  if (windows_->position < windows_->maximum && now - windows_->last_step_painted < 50) return;
+  windows_->last_step_painted = now;
+  SendMessageA(windows_->progress, PBM_SETPOS, static_cast<WPARAM>(windows_->position), 0);
+  for (HWND window : {windows_->preparing.get(), windows_->splash.get()})
+    if (window != nullptr) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void* StartupWindows::preparing_window() const { return windows_->preparing.get(); }

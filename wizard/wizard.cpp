@@ -80,10 +80,17 @@ void Wizard::preload_dialog(Engine& engine, std::size_t line) {
   // A page without a rule file simply has no rules.
   if (const std::optional<std::string> rules = platform::read_whole_file(path + ".qvxf"))
     dialog.rules = strings_lines(*rules);
+  dialogs_[line] = std::move(dialog);
+}
+
+// A page's window and its controls' windows are made when it is first shown,
+// as a form makes its handles when they are first needed: a product of many
+// pages starts as soon as its definitions are read.
+void Wizard::make_window(Dialog& dialog) {
+  if (dialog.page->window() != nullptr) return;
   HWND window = dialog.page->create_window();
-  Dialog& stored = dialogs_[line] = std::move(dialog);
-  stored.page->set_window_hook([this, &stored](UINT message, WPARAM wparam, LPARAM lparam) {
-    return page_message(stored, message, wparam, lparam);
+  dialog.page->set_window_hook([this, &dialog](UINT message, WPARAM wparam, LPARAM lparam) {
+    return page_message(dialog, message, wparam, lparam);
   });
   SetTimer(window, kProgressTimer, kProgressInterval, nullptr);
 }
@@ -214,6 +221,7 @@ DialogOutcome Wizard::show_dialog(Engine& engine, std::size_t line, bool modal) 
   Dialog& dialog = found->second;
   if (remembered_ && *remembered_ != line) unbind(dialogs_.at(*remembered_));
   remembered_.reset();
+  make_window(dialog);
   bind(dialog);
 
   place(dialog);

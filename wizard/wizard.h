@@ -70,6 +70,7 @@ class Wizard : public UserInterface {
   static const char* const kMissingIndexText;
 
   // --- wizard.cpp: showing pages
+  void make_window(Dialog& dialog);
   void present(Dialog& dialog);
   void place(Dialog& dialog);
   void wait_for_result(Dialog& dialog);
