@@ -75,7 +75,8 @@ bool TrayIcon::show_balloon(const std::string& title, const std::string& text, B
   copy_text(icon.szInfo, sizeof icon.szInfo, text);
   icon.dwInfoFlags = balloon_flag(kind);
   icon.uTimeout = timeout_ms;
-  return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
+  if (visible_ && Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE) return true;
+  return own_balloon_.show(title, text, kind, timeout_ms);
 }
 
 LRESULT CALLBACK TrayIcon::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -9,11 +9,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/balloon_window.h"
 #include "platform/unique_resource.h"
 
 namespace qm::platform {
-
-enum class BalloonIcon { kInformation, kWarning, kError };
 
 class TrayIcon {
  public:
@@ -29,8 +28,12 @@ class TrayIcon {
   void hide();
   bool visible() const { return visible_; }
 
-  // Shows a balloon at the (visible) icon for `timeout_ms`.
+  // Shows a balloon at the (visible) icon for `timeout_ms`; where the
+  // notification area will not show it (there is none, or it refused the
+  // icon), the engine's own balloon shows instead. False when neither could.
   bool show_balloon(const std::string& title, const std::string& text, BalloonIcon icon, unsigned timeout_ms);
+  // The engine's own balloon, when it stands in for the system's.
+  const BalloonWindow& own_balloon() const { return own_balloon_; }
 
   // The hidden window that receives the icon's messages (for tests).
   HWND window() const { return window_.get(); }
@@ -45,6 +48,7 @@ class TrayIcon {
   UINT taskbar_created_ = 0;
   std::string hint_;
   bool visible_ = false;
+  BalloonWindow own_balloon_;
 };
 
 }  // namespace qm::platform
