@@ -11,7 +11,7 @@ build="${QM_BUILD_DIR:-$root/build}"
 export QM_BUILD_DIR="$build"
 
 bash "$root/scripts/setup-machine.sh"
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" --werror
 
 # shellcheck source=wine-bench.sh
 source "$root/scripts/wine-bench.sh"
