@@ -1,0 +1,20 @@
+#pragma once
+// A program thread: the start of a program (and the wait for its end) on a
+// worker thread, while the interface thread keeps the wizard alive and the
+// progress display following the script's PROGRESSTEXT and PROGRESS.
+
+#include <atomic>
+#include <functional>
+
+namespace qm {
+
+struct Engine;
+
+// Runs `work` on a program thread and returns when it has returned; the
+// engine is busy meanwhile. A silent run simply blocks. `work` should end
+// its wait soon once `stop` is set: the interface thread sets it when it
+// cannot go on (a PROGRESS that is no integer, the script error this
+// throws once the work has returned).
+void run_on_program_thread(Engine& engine, const std::function<void(const std::atomic<bool>& stop)>& work);
+
+}  // namespace qm
