@@ -114,8 +114,8 @@ std::string system_language_name() {
   const std::optional<std::uint32_t> translation = system_translation();
   if (!translation) return {};
   char name[260] = {};
-  const DWORD length = VerLanguageNameA(LOWORD(*translation), name, sizeof name);
-  return std::string(name, length < sizeof name ? length : 0);
+  VerLanguageNameA(LOWORD(*translation), name, sizeof name - 1);
+  return name;
 }
 
 std::string registered_owner_value(const Engine& engine, const WindowsVersion& version, const std::string& name) {

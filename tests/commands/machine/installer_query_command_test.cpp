@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <msi.h>
+
 #include <string>
 
+#include "platform/msi_library.h"
 #include "tests/commands/query/query_run.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm {
 namespace {
@@ -28,6 +33,43 @@ TEST(IsMsiSetupInstalledTest, ProductsThatAreNotInstalled) {
 TEST(IsMsiSetupInstalledTest, AVeryLongCodeIsNoProduct) {
   const auto run = test::run_query_script("Is MSI Setup Installed | {" + std::string(100000, '7') + "} | LONG\n");
   EXPECT_EQ(run->get("LONG"), "FALSE");
+}
+
+// The probe product the build makes (tests/commands/machine/fixtures),
+// installed for this user while the test runs, and removed on every way out.
+class InstalledProbeProduct {
+ public:
+  static constexpr const char* kCode = "{4F0C2B7E-91D3-4A6B-8E25-6C1A9D3F7B04}";
+
+  InstalledProbeProduct() {
+    library_.function<INSTALLUILEVEL WINAPI(INSTALLUILEVEL, HWND*)>("MsiSetInternalUI")(INSTALLUILEVEL_NONE, nullptr);
+    const std::string package = test::program_folder() + "probe_product.msi";
+    result_ = library_.function<UINT WINAPI(LPCSTR, LPCSTR)>("MsiInstallProductA")(package.c_str(), "");
+  }
+  ~InstalledProbeProduct() { remove(); }
+  InstalledProbeProduct(const InstalledProbeProduct&) = delete;
+  InstalledProbeProduct& operator=(const InstalledProbeProduct&) = delete;
+
+  UINT result() const { return result_; }
+  UINT remove() {
+    return library_.function<UINT WINAPI(LPCSTR, int, INSTALLSTATE)>("MsiConfigureProductA")(
+        kCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+  }
+
+ private:
+  platform::MsiLibrary library_;
+  UINT result_ = 0;
+};
+
+TEST(IsMsiSetupInstalledTest, AProductInstalledAndRemovedAgain) {
+  const std::string script = std::string("Is MSI Setup Installed | ") + InstalledProbeProduct::kCode + " | INSTALLED\n";
+  {
+    InstalledProbeProduct product;
+    ASSERT_EQ(product.result(), static_cast<UINT>(ERROR_SUCCESS));
+    EXPECT_EQ(test::run_query_script(script)->get("INSTALLED"), "TRUE");
+    ASSERT_EQ(product.remove(), static_cast<UINT>(ERROR_SUCCESS));
+  }
+  EXPECT_EQ(test::run_query_script(script)->get("INSTALLED"), "FALSE");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -353,8 +354,9 @@ TEST(GetSystemSettingsTest, EveryQuestionAnswersAndOthersAreEmpty) {
   const std::vector<int> texts = {33, 34, 35, 36, 59, 60, 61, 62, 63, 64, 75};
   for (int question = 0; question <= 75; ++question) {
     const std::string found = run->get("Q" + std::to_string(question));
-    if (std::find(texts.begin(), texts.end(), question) == texts.end())
+    if (std::find(texts.begin(), texts.end(), question) == texts.end()) {
       EXPECT_TRUE(found == "TRUE" || found == "FALSE") << "question " << question << ": " << found;
+    }
   }
   EXPECT_EQ(run->get("OLD"), "") << "no such question: empty";
   EXPECT_EQ(run->get("MINUS"), "");
