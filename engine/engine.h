@@ -17,6 +17,7 @@
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
+#include "platform/msi_library.h"
 #include "platform/registry_view.h"
 #include "script/arithmetic.h"
 #include "script/installer_properties.h"
@@ -85,6 +86,9 @@ struct Engine {
   // target platform; switched around each such command (RegistryViewGuard in
   // commands/parameters.h).
   platform::RegistryView registry_view = platform::RegistryView::kDefault;
+  // Windows Installer, bound when a command or the installer first calls it;
+  // one binding for the whole run.
+  platform::MsiLibrary windows_installer;
   // Seeded and drawn by "Mathematics"; all zero when the process starts.
   PseudoRandomGenerator random_generator;
   std::uint32_t exit_code = 0;
