@@ -54,7 +54,7 @@ TEST(ProgressRecordTest, StoresFromWorkersAreWhole) {
   for (std::thread& worker : workers) worker.join();
 }
 
-// A user interface that notes what it is asked to show.
+// A user display that notes what it is asked to show.
 class ShownProgress : public UserInterface {
  public:
   std::vector<ProgressState> shown;
@@ -67,9 +67,9 @@ class ShownProgress : public UserInterface {
 
 TEST(ProgressDisplayTest, StoredMarkerShowsTheRecordAndCancelIsMirrored) {
   Engine engine;
-  auto interface = std::make_unique<ShownProgress>();
-  ShownProgress& seen = *interface;
-  engine.user_interface = std::move(interface);
+  auto display = std::make_unique<ShownProgress>();
+  ShownProgress& seen = *display;
+  engine.user_interface = std::move(display);
   engine.progress.store("Installing", 0, 5000000000, 2500000000);
 
   engine.cancel_requested = true;
