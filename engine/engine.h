@@ -18,6 +18,7 @@
 #include "engine/subsystems.h"
 #include "engine/trace.h"
 #include "platform/registry_view.h"
+#include "platform/text_file_reader.h"
 #include "script/arithmetic.h"
 #include "script/installer_properties.h"
 #include "script/message_catalogue.h"
@@ -112,6 +113,9 @@ struct Engine {
   // progress display.
   std::atomic<bool> apply_cancelled{false};
   RunClock clock;
+  // The file "Read from Text File" reads, kept open from one line to the next
+  // until its end, another file or a write to it.
+  platform::TextFileReader text_file;
 
   // Caption parts, refreshed from TITLE and VRAKLOGO before every line.
   std::string caption_title;
