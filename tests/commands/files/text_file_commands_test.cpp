@@ -250,5 +250,28 @@ TEST(WriteToTextFileTest, WhatCannotBeReadOrWrittenStaysAsItWas) {
   EXPECT_EQ(entries.size(), 3u) << testing::PrintToString(entries);
 }
 
+// A file too large to load is left whole rather than replaced by the one
+// line (the file is sparse: its gigabyte costs no disk).
+TEST(WriteToTextFileTest, AFileTooLargeToLoadIsLeftWhole) {
+  const test::TempFolder temp;
+  const std::string path = temp.file("huge.log");
+  constexpr LONGLONG kSize = 0x48000000;  // 1.125 GiB
+  {
+    const platform::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.valid());
+    LARGE_INTEGER end{};
+    end.QuadPart = kSize;
+    ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file.get()));
+  }
+  const auto run = run_query_script("Write to Text File | " + path + " | one more | FALSE");
+  EXPECT_FALSE(run->outcome().failed) << run->outcome().error_report;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ((static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, kSize);
+  EXPECT_EQ(folder_entries(temp.path()).size(), 1u);
+}
+
 }  // namespace
 }  // namespace qm
