@@ -19,6 +19,7 @@
 #include "engine/trace.h"
 #include "platform/msi_library.h"
 #include "platform/registry_view.h"
+#include "platform/text_file_reader.h"
 #include "script/arithmetic.h"
 #include "script/installer_properties.h"
 #include "script/message_catalogue.h"
@@ -116,6 +117,9 @@ struct Engine {
   // progress display.
   std::atomic<bool> apply_cancelled{false};
   RunClock clock;
+  // The file "Read from Text File" reads, kept open from one line to the next
+  // until its end, another file or a write to it.
+  platform::TextFileReader text_file;
 
   // Caption parts, refreshed from TITLE and VRAKLOGO before every line.
   std::string caption_title;

@@ -18,6 +18,7 @@ set(QM_FUZZ_TARGETS
   script_validator
   secret_text
   text_forms
+  text_lines
   translations
   tree_node_data
   variable_store

@@ -14,7 +14,7 @@ bool is_folder(const WIN32_FIND_DATAA& entry) { return (entry.dwFileAttributes &
 bool is_link(const WIN32_FIND_DATAA& entry) { return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 // Calls `visit` for every entry FindFirstFileA lists for `pattern`, but "."
-// and "..".
+// and "..", until it answers false.
 template <typename Visit>
 void for_each_entry(const std::string& pattern, Visit visit) {
   WIN32_FIND_DATAA entry;
@@ -22,23 +22,36 @@ void for_each_entry(const std::string& pattern, Visit visit) {
   if (!search) return;
   do {
     const std::string_view name = entry.cFileName;
-    if (name != "." && name != "..") visit(entry);
+    if (name != "." && name != ".." && !visit(entry)) return;
   } while (FindNextFileA(search.get(), &entry));
 }
 
-void search_folder(const std::string& folder, const std::string& mask, FileSearchOptions options,
+bool stop_requested(const FileSearchOptions& options) { return options.stop_requested && options.stop_requested(); }
+
+// False when the search was asked to stop.
+bool search_folder(const std::string& folder, const std::string& mask, const FileSearchOptions& options,
                    std::vector<std::string>& found) {
+  if (options.on_folder) options.on_folder();
+  bool going_on = true;
   for_each_entry(folder + "*.*", [&](const WIN32_FIND_DATAA& entry) {
-    if (!is_folder(entry)) return;
+    if (!is_folder(entry)) return true;
     const std::string path = folder + entry.cFileName;
-    if (options.subfolders && !is_link(entry)) search_folder(path + "\\", mask, options, found);
+    if (options.subfolders && !is_link(entry)) {
+      if (!search_folder(path + "\\", mask, options, found) || stop_requested(options)) return going_on = false;
+    }
     if (options.list_folders) found.push_back(path);
+    return true;
   });
   // FindFirstFileA would read an empty mask as the folder itself.
-  if (mask.empty()) return;
+  if (!going_on || mask.empty()) return going_on;
   for_each_entry(folder + mask, [&](const WIN32_FIND_DATAA& entry) {
-    if (!is_folder(entry)) found.push_back(folder + entry.cFileName);
+    if (is_folder(entry)) return true;
+    const std::string path = folder + entry.cFileName;
+    if (options.on_file) options.on_file(path);
+    found.push_back(path);
+    return going_on = !stop_requested(options);
   });
+  return going_on;
 }
 
 }  // namespace

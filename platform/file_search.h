@@ -2,6 +2,7 @@
 // Wildcard searches through a folder tree, as the script commands that delete
 // or list files walk it.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,13 @@ namespace qm::platform {
 struct FileSearchOptions {
   bool subfolders = true;    // search every subfolder with the same mask
   bool list_folders = true;  // list the subfolders themselves
+  // For a long search shown to the user: called as the search of each
+  // folder begins, and with each file's path before it is listed.
+  std::function<void()> on_folder = {};
+  std::function<void(const std::string& path)> on_file = {};
+  // Asked after each subfolder's search and after each file listed: true
+  // ends the whole search, which returns what it found so far.
+  std::function<bool()> stop_requested = {};
 };
 
 // The full paths of the files that match `pattern`: a folder path (with its

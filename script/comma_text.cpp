@@ -7,9 +7,9 @@ namespace {
 bool is_blank_or_control(char c) { return static_cast<unsigned char>(c) <= 32; }
 bool is_skippable(char c) { return c != '\0' && is_blank_or_control(c); }
 
-bool needs_quotes(std::string_view item) {
+bool needs_quotes(std::string_view item, char delimiter) {
   for (char c : item)
-    if (is_blank_or_control(c) || c == '"' || c == ',') return true;
+    if (is_blank_or_control(c) || c == '"' || c == delimiter) return true;
   return false;
 }
 
@@ -24,12 +24,14 @@ void append_quoted(std::string& out, std::string_view item) {
 
 }  // namespace
 
-std::string to_comma_text(const std::vector<std::string>& items) {
+std::string to_comma_text(const std::vector<std::string>& items) { return to_delimited_text(items, ','); }
+
+std::string to_delimited_text(const std::vector<std::string>& items, char delimiter) {
   if (items.size() == 1 && items[0].empty()) return "\"\"";
   std::string out;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) out += ',';
-    if (needs_quotes(items[i]))
+    if (i > 0) out += delimiter;
+    if (needs_quotes(items[i], delimiter))
       append_quoted(out, items[i]);
     else
       out += items[i];

@@ -15,4 +15,8 @@ namespace qm {
 std::string to_comma_text(const std::vector<std::string>& items);
 std::vector<std::string> from_comma_text(std::string_view text);
 
+// The same form with another separator (a file list joins its paths with
+// "|"): an item holding the separator is quoted as one holding a comma is.
+std::string to_delimited_text(const std::vector<std::string>& items, char delimiter);
+
 }  // namespace qm

@@ -49,6 +49,42 @@ TEST(FileSearchTest, EntriesInsideAFolderComeBeforeIt) {
   EXPECT_EQ(search_files(root + "Missing\\*.*"), Entries{});
 }
 
+// The hooks a long search is shown and cancelled through: a stop asked for
+// after a subfolder's search or after a file ends the whole search with what
+// it found up to then (a folder whose search was cut short is not listed).
+TEST(FileSearchTest, AStopRequestEndsTheWholeSearch) {
+  const test::TempFolder folder;
+  const std::string root = folder.file("Data\\");
+  for (const char* subfolder : {"", "A", "B"}) CreateDirectoryA((root + subfolder).c_str(), nullptr);
+  for (const char* file : {"x.txt", "y.txt", "A\\1.txt", "A\\2.txt", "B\\3.txt"}) test::write_file(root + file, file);
+  const Entries all = {root + "A\\1.txt", root + "A\\2.txt", root + "A",    root + "B\\3.txt",
+                       root + "B",          root + "x.txt",      root + "y.txt"};
+
+  const struct Case {
+    std::size_t stop_after_files;  // the stop is asked for once this many files were found
+    std::size_t found;             // how many of `all` come back
+    int folders_searched;
+  } cases[] = {
+      {0, 1, 2}, {1, 1, 2}, {2, 2, 2}, {3, 4, 3}, {4, 6, 3}, {5, 7, 3}, {6, 7, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stop_after_files);
+    Entries files_seen;
+    int folders_searched = 0;
+    FileSearchOptions options;
+    options.on_folder = [&] { ++folders_searched; };
+    options.on_file = [&](const std::string& path) { files_seen.push_back(path); };
+    options.stop_requested = [&] { return files_seen.size() >= c.stop_after_files; };
+    const Entries found = search_files(root + "*.txt", options);
+    EXPECT_EQ(found, Entries(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(c.found)));
+    Entries files_found;
+    for (const std::string& entry : found)
+      if (entry.ends_with(".txt")) files_found.push_back(entry);
+    EXPECT_EQ(files_seen, files_found);
+    EXPECT_EQ(folders_searched, c.folders_searched);
+  }
+}
+
 // The test build makes link_fixture\tree\link, a symbolic link to
 // link_fixture\outside, which Wine shows as a reparse point (as Windows shows
 // a junction); a Windows program under Wine cannot make one itself.

@@ -49,5 +49,21 @@ TEST(CommaTextTest, RoundTripOfEveryByte) {
   EXPECT_EQ(from_comma_text(to_comma_text(items)), items);
 }
 
+// A file list joins its paths with "|": a path holding a "|" is quoted, a
+// comma is then plain text.
+TEST(CommaTextTest, WritingWithAnotherDelimiter) {
+  const struct {
+    Items items;
+    std::string text;
+  } cases[] = {
+      {{}, ""},
+      {{""}, "\"\""},
+      {{"C:\\a.txt", "C:\\b,c.txt"}, "C:\\a.txt|C:\\b,c.txt"},
+      {{"C:\\My Files\\a.txt", "a|b", "q\"q"}, "\"C:\\My Files\\a.txt\"|\"a|b\"|\"q\"\"q\""},
+      {{"", "x"}, "|x"},
+  };
+  for (const auto& [items, text] : cases) EXPECT_EQ(to_delimited_text(items, '|'), text) << text;
+}
+
 }  // namespace
 }  // namespace qm
