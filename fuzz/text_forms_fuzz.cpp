@@ -1,12 +1,14 @@
 // The small text forms every command reads: integer text (held against a
 // plain reading of its grammar, and read back from the forms the engine
-// writes), truth text, the one-line form of line breaks and the path pieces.
+// writes), truth text, the one-line form of line breaks, the path pieces and
+// dotted versions.
 
 #include <cstdio>
 #include <optional>
 
 #include "fuzz_input.h"
 #include "script/ansi_text.h"
+#include "script/dotted_version.h"
 #include "script/integer_text.h"
 #include "script/path_text.h"
 #include "script/script_error.h"
@@ -84,10 +86,22 @@ void check_path(std::string_view path) {
 
 }  // namespace
 
+// A dotted version either fails as a whole or reads back from its own text.
+void check_dotted_version(std::string_view text) {
+  qm::VersionNumbers version;
+  try {
+    version = qm::dotted_version(text);
+  } catch (const qm::ScriptError&) {
+    return;
+  }
+  QM_FUZZ_CHECK(qm::dotted_version(qm::version_text(version)) == version);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = qm::fuzz::as_text(data, size);
   check_integer(text);
   check_truth(text);
   check_path(text);
+  check_dotted_version(text);
   return 0;
 }

@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "commands/files/file_version.h"
+#include "platform/file_version.h"
+#include "script/dotted_version.h"
 #include "commands/parameters.h"
 #include "engine/engine.h"
 
@@ -14,7 +15,7 @@ namespace qm {
 // 0.0.0.0 for a file without version information (or none at all).
 void get_file_version_command(Engine& engine, const ScriptLine& line) {
   const RedirectionGuard guard(engine);
-  const std::string version = version_text(file_version(normalized_field(engine, line, 1)));
+  const std::string version = version_text(platform::file_version(normalized_field(engine, line, 1)));
   set_or_define_result(engine, line, variable_reference_field(engine, line, 2), version);
 }
 
@@ -27,8 +28,8 @@ void check_file_version_command(Engine& engine, const ScriptLine& line) {
   const RedirectionGuard guard(engine);
   const std::string variable = bare_variable_field(engine, line, 1);
   if (!engine.variables.exists(variable)) set_or_define_result(engine, line, variable, "");
-  const VersionNumbers version = file_version(normalized_field(engine, line, 2));
-  const VersionNumbers reference = truth_field(engine, line, 3) ? file_version(normalized_field(engine, line, 4))
+  const VersionNumbers version = platform::file_version(normalized_field(engine, line, 2));
+  const VersionNumbers reference = truth_field(engine, line, 3) ? platform::file_version(normalized_field(engine, line, 4))
                                                                  : dotted_version(expanded_field(engine, line, 5));
   set_result(engine, line, variable, version > reference ? "TRUE" : "FALSE");
 }

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "commands/machine/iis_queries.h"
-#include "commands/machine/version_numbers.h"
+#include "platform/file_version.h"
+#include "script/dotted_version.h"
 #include "commands/machine/virtual_machine_probes.h"
 #include "commands/machine/windows_facts.h"
 #include "commands/parameters.h"
@@ -48,7 +49,7 @@ struct MajorMinor {
 constexpr std::array<MajorMinor, 8> kWindowsVersions = {{{4, 0}, {4, 10}, {4, 11}, {4, 90}, {4, 0}, {5, 0}, {5, 1}, {5, 2}}};
 
 // Questions 37-52: Internet Explorer builds, judged by shdocvw.dll.
-constexpr std::array<FourPartVersion, 16> kExplorerVersions = {{
+constexpr std::array<VersionNumbers, 16> kExplorerVersions = {{
     {6, 0, 2800, 1106}, {6, 0, 2600, 0},    {5, 50, 4807, 2300}, {5, 50, 4522, 1800},
     {5, 50, 4134, 100}, {5, 0, 3502, 5400}, {5, 0, 3314, 2100},  {5, 0, 2919, 6307},
     {5, 0, 2014, 213},  {4, 72, 3612, 1707}, {4, 72, 3110, 3},   {4, 72, 2106, 7},
@@ -56,7 +57,7 @@ constexpr std::array<FourPartVersion, 16> kExplorerVersions = {{
 }};
 
 // Question 72: Internet Explorer 7, judged by its registry entry.
-constexpr FourPartVersion kExplorer7 = {7, 0, 5730, 11};
+constexpr VersionNumbers kExplorer7 = {7, 0, 5730, 11};
 
 // Questions 53-58: IIS 6.0, 5.1, 5.0, 4.0, 3.0, 2.0.
 constexpr std::array<MajorMinor, 6> kIisVersions = {{{6, 0}, {5, 1}, {5, 0}, {4, 0}, {3, 0}, {2, 0}}};
@@ -92,26 +93,9 @@ int screen_dots_per_inch() {
   return dots;
 }
 
-// The first entry of winver.exe's translation table: language identifier in
-// the low half, code page in the high half. Nothing when the file or its
-// table is missing.
-std::optional<std::uint32_t> system_translation() {
-  const std::string path = platform::system_folder() + "winver.exe";
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<char> data(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
-  void* table = nullptr;
-  UINT table_size = 0;
-  if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &table, &table_size) || table == nullptr ||
-      table_size < sizeof(std::uint32_t))
-    return std::nullopt;
-  return *static_cast<const std::uint32_t*>(table);
-}
-
 std::string system_language_name() {
-  const std::optional<std::uint32_t> translation = system_translation();
+  // winver.exe's language is the language Windows was made in.
+  const std::optional<std::uint32_t> translation = platform::file_translation(platform::system_folder() + "winver.exe");
   if (!translation) return {};
   char name[260] = {};
   VerLanguageNameA(LOWORD(*translation), name, sizeof name - 1);
@@ -126,7 +110,7 @@ std::string registered_owner_value(const Engine& engine, const WindowsVersion& v
   return key.read_string(name).value_or("");
 }
 
-FourPartVersion explorer_registry_version() {
+VersionNumbers explorer_registry_version() {
   const platform::RegistryKey key =
       platform::RegistryKey::open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Internet Explorer", KEY_READ);
   return dotted_version(key.valid() ? key.read_string("Version").value_or("") : "");
@@ -186,14 +170,15 @@ std::string answer(const Engine& engine, int number) {
   }
   if (in_range(number, 27, 6)) return truth(version.service_pack >= number - 26);
   if (number == 33) {
-    const std::optional<std::uint32_t> translation = system_translation();
+    // winver.exe's language is the language Windows was made in.
+  const std::optional<std::uint32_t> translation = platform::file_translation(platform::system_folder() + "winver.exe");
     return translation ? std::to_string(*translation) : std::string();
   }
   if (number == 34) return system_language_name();
   if (number == 35) return registered_owner_value(engine, version, "RegisteredOwner");
   if (number == 36) return registered_owner_value(engine, version, "RegisteredOrganization");
   if (in_range(number, 37, kExplorerVersions.size()))
-    return truth(version_at_least(file_version(platform::system_folder() + "shdocvw.dll"), kExplorerVersions[number - 37]));
+    return truth(version_at_least(platform::file_version(platform::system_folder() + "shdocvw.dll"), kExplorerVersions[number - 37]));
   if (in_range(number, 53, kIisVersions.size())) {
     const MajorMinor wanted = kIisVersions[number - 53];
     return truth(iis_version_reaches(wanted.major, wanted.minor));

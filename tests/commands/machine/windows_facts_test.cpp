@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "commands/machine/version_numbers.h"
+#include "script/dotted_version.h"
 #include "script/script_error.h"
 
 namespace qm {
@@ -63,7 +63,7 @@ TEST(WindowsFactsTest, VersionsReachedCompareMajorThenMinorOnly) {
 TEST(WindowsFactsTest, DottedVersionTexts) {
   const struct {
     const char* text;
-    FourPartVersion version;
+    VersionNumbers version;
   } cases[] = {
       {"7.0.5730.11", {7, 0, 5730, 11}},
       {"7.0.5730", {7, 0, 5730, 0}},

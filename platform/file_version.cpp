@@ -1,4 +1,4 @@
-#include "commands/files/file_version.h"
+#include "platform/file_version.h"
 
 #include <windows.h>
 
@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "platform/system_library.h"
-#include "script/integer_text.h"
 
-namespace qm {
+namespace qm::platform {
 
 namespace {
 
@@ -24,7 +23,7 @@ struct VersionLibrary {
   QueryFunction query = nullptr;
 
   static std::optional<VersionLibrary> load() {
-    HMODULE library = platform::load_system_library("version.dll");
+    HMODULE library = load_system_library("version.dll");
     if (library == nullptr) return std::nullopt;
     VersionLibrary functions{
         reinterpret_cast<SizeFunction>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA"))),
@@ -35,43 +34,43 @@ struct VersionLibrary {
   }
 };
 
+// A file's whole version resource; nothing when it has none.
+std::optional<std::vector<char>> version_block(const VersionLibrary& library, const std::string& path) {
+  DWORD ignored = 0;
+  const DWORD size = library.size(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<char> block(size);
+  if (!library.info(path.c_str(), 0, size, block.data())) return std::nullopt;
+  return block;
+}
+
 }  // namespace
 
 VersionNumbers file_version(const std::string& path) {
   const std::optional<VersionLibrary> library = VersionLibrary::load();
   if (!library) return {};
-  DWORD ignored = 0;
-  const DWORD size = library->size(path.c_str(), &ignored);
-  if (size == 0) return {};
-  std::vector<char> block(size);
-  if (!library->info(path.c_str(), 0, size, block.data())) return {};
+  std::optional<std::vector<char>> block = version_block(*library, path);
+  if (!block) return {};
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (!library->query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+  if (!library->query(block->data(), "\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
       length < sizeof(VS_FIXEDFILEINFO))
     return {};
   return {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
           LOWORD(fixed->dwFileVersionLS)};
 }
 
-VersionNumbers dotted_version(std::string_view text) {
-  VersionNumbers version{};
-  for (std::uint32_t& number : version) {
-    if (text.empty()) break;
-    const std::size_t dot = text.find('.');
-    if (dot == std::string_view::npos) {
-      number = static_cast<std::uint32_t>(parse_integer_text(text).value_or(0));
-      break;
-    }
-    number = static_cast<std::uint32_t>(integer_text(text.substr(0, dot)));
-    text.remove_prefix(dot + 1);
-  }
-  return version;
+std::optional<std::uint32_t> file_translation(const std::string& path) {
+  const std::optional<VersionLibrary> library = VersionLibrary::load();
+  if (!library) return std::nullopt;
+  std::optional<std::vector<char>> block = version_block(*library, path);
+  if (!block) return std::nullopt;
+  void* table = nullptr;
+  UINT length = 0;
+  if (!library->query(block->data(), "\\VarFileInfo\\Translation", &table, &length) || table == nullptr ||
+      length < sizeof(std::uint32_t))
+    return std::nullopt;
+  return *static_cast<const std::uint32_t*>(table);
 }
 
-std::string version_text(const VersionNumbers& version) {
-  return std::to_string(version[0]) + "." + std::to_string(version[1]) + "." + std::to_string(version[2]) + "." +
-         std::to_string(version[3]);
-}
-
-}  // namespace qm
+}  // namespace qm::platform
