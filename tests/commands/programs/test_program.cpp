@@ -8,6 +8,8 @@
 //                     QM_TEST_VALUE to FILE (one per line), ends with code 7
 //   /regserver, /unregserver   registers itself as a (pretend) COM server:
 //                     writes or removes HKCU\Software\QuillmoreTest\ExeServer
+//   anything else     appends its command line to the file QM_RECORD_FILE
+//                     names (a stand-in for tools), ends with code 0
 
 #include <windows.h>
 
@@ -58,6 +60,19 @@ int record(const std::string& file) {
   return 7;
 }
 
+// Any other call (a tool's "/u ..."): its command line appended to the file
+// QM_RECORD_FILE names, when it names one.
+int record_call() {
+  char file[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("QM_RECORD_FILE", file, sizeof file) == 0) return 99;
+  HANDLE out = CreateFileA(file, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::string line = std::string(GetCommandLineA()) + "\r\n";
+  DWORD written = 0;
+  WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(out);
+  return 0;
+}
+
 int register_server(bool register_it) {
   if (!register_it) return RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuillmoreTest\\ExeServer") == ERROR_SUCCESS ? 0 : 1;
   HKEY key = nullptr;
@@ -90,5 +105,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (mode == "record") return record(arguments.size() > 1 ? arguments[1] : "");
   if (mode == "/regserver") return register_server(true);
   if (mode == "/unregserver") return register_server(false);
-  return 99;
+  return record_call();
 }
