@@ -6,25 +6,14 @@
 
 #include "platform/file_system.h"
 #include "platform/unique_resource.h"
+#include "platform/wide_text.h"
 
 namespace qm {
 
 namespace {
 
 // The line in UTF-16LE, CR LF included, as the bytes that go into the file.
-std::wstring to_utf16_line(std::string_view line) {
-  std::wstring wide;
-  if (!line.empty()) {
-    const int length = static_cast<int>(line.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, line.data(), length, nullptr, 0);
-    if (units > 0) {
-      wide.resize(static_cast<std::size_t>(units));
-      MultiByteToWideChar(CP_ACP, 0, line.data(), length, wide.data(), units);
-    }
-  }
-  wide += L"\r\n";
-  return wide;
-}
+std::wstring to_utf16_line(std::string_view line) { return platform::wide_from_ansi(line) + L"\r\n"; }
 
 // Others may read, write and even delete or rename the file while we have it
 // open: a log viewer, a second setup writing the same trace, the installer's

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/wide_text.h"
 #include "script/ansi_text.h"
 #include "wizard/published_properties.h"
 #include "wizard/tree_node_data.h"
@@ -17,13 +18,7 @@ bool is(std::string_view property, std::string_view name) { return ascii_equal_i
 
 // UTF-16 node texts in the system's ANSI code page, as the tree shows them.
 std::string ansi_from_utf16(std::u16string_view text) {
-  if (text.empty()) return {};
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, length, ansi.data(), size, nullptr, nullptr);
-  return ansi;
+  return platform::ansi_from_wide(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
 void insert_designed_nodes(HWND tree, HTREEITEM parent, const std::vector<DesignedNode>& nodes) {

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "engine/tray.h"
+#include "platform/working_folder.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/tray_icon.h"
@@ -27,25 +28,6 @@ RECT window_frame(HWND window) {
   return frame;
 }
 
-// Pages change the working folder to the support folder while they are up,
-// so that relative paths in them (pictures, pages of the viewer) resolve.
-class WorkingFolderScope {
- public:
-  explicit WorkingFolderScope(const std::string& folder) {
-    char buffer[MAX_PATH];
-    const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-    if (length > 0 && length < MAX_PATH) previous_.assign(buffer, length);
-    if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
-  }
-  ~WorkingFolderScope() {
-    if (!previous_.empty()) SetCurrentDirectoryA(previous_.c_str());
-  }
-  WorkingFolderScope(const WorkingFolderScope&) = delete;
-  WorkingFolderScope& operator=(const WorkingFolderScope&) = delete;
-
- private:
-  std::string previous_;
-};
 
 }  // namespace
 
@@ -69,7 +51,7 @@ void Wizard::preload_dialog(Engine& engine, std::size_t line) {
   engine_ = &engine;
   const std::string file_name = engine.field(line, 1) + ".dfm";
   const std::string path = engine.startup.support_folder + file_name;
-  WorkingFolderScope working_folder(engine.startup.support_folder);
+  platform::WorkingFolderScope working_folder(engine.startup.support_folder);
   if (const auto loaded = dialogs_.find(line); loaded != dialogs_.end()) {
     ShowWindow(loaded->second.page->window(), SW_HIDE);
     dialogs_.erase(loaded);
@@ -210,7 +192,7 @@ void Wizard::wait_for_result(Dialog& dialog) {
 DialogOutcome Wizard::show_dialog(Engine& engine, std::size_t line, bool modal) {
   engine_ = &engine;
   DialogOutcome outcome;
-  WorkingFolderScope working_folder(engine.startup.support_folder);
+  platform::WorkingFolderScope working_folder(engine.startup.support_folder);
   current_ = line;
   if (engine.silent()) return outcome;
   const auto found = dialogs_.find(line);

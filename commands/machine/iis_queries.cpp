@@ -10,6 +10,7 @@
 
 #include "platform/com_scope.h"
 #include "platform/registry.h"
+#include "platform/wide_text.h"
 #include "platform/unique_resource.h"
 
 namespace qm {
@@ -39,9 +40,7 @@ class Variant {
  public:
   Variant() { VariantInit(&value_); }
   explicit Variant(const std::string& text) : Variant() {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    const std::wstring wide = platform::wide_from_ansi(text);
     value_.vt = VT_BSTR;
     value_.bstrVal = SysAllocString(wide.c_str());
   }

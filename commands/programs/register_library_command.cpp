@@ -13,21 +13,13 @@
 #include "platform/file_system.h"
 #include "platform/system_library.h"
 #include "platform/unique_resource.h"
+#include "platform/wide_text.h"
 #include "script/ansi_text.h"
 #include "script/path_text.h"
 
 namespace qm {
 
 namespace {
-
-std::wstring wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(std::max(length, 1)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
-  result.resize(static_cast<std::size_t>(std::max(length - 1, 0)));
-  return result;
-}
 
 // OLE for the time of one registration.
 class OleScope {
@@ -55,7 +47,7 @@ std::wstring help_folder(ITypeLib* library) {
 
 bool register_type_library(const std::string& file, bool register_it) {
   if (!platform::file_exists(file)) return false;
-  std::wstring path = wide(file);
+  std::wstring path = platform::wide_from_ansi(file);
   ITypeLib* library = nullptr;
   if (FAILED(LoadTypeLib(path.c_str(), &library)) || library == nullptr) return false;
   bool done = false;

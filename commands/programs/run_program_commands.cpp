@@ -13,32 +13,12 @@
 #include "engine/engine.h"
 #include "engine/program_thread.h"
 #include "platform/program_runner.h"
+#include "platform/working_folder.h"
 #include "script/integer_text.h"
 
 namespace qm {
 
 namespace {
-
-// The engine's current folder moved to a working folder for the time a
-// program starts, and back.
-class WorkingFolder {
- public:
-  explicit WorkingFolder(const std::string& folder) {
-    if (folder.empty()) return;
-    char current[MAX_PATH] = {};
-    if (GetCurrentDirectoryA(MAX_PATH, current) == 0) return;
-    remembered_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-  }
-  ~WorkingFolder() {
-    if (!remembered_.empty()) SetCurrentDirectoryA(remembered_.c_str());
-  }
-  WorkingFolder(const WorkingFolder&) = delete;
-  WorkingFolder& operator=(const WorkingFolder&) = delete;
-
- private:
-  std::string remembered_;
-};
 
 void write_exit_code(Engine& engine, const ScriptLine& line, std::size_t field, std::int32_t code) {
   const std::string variable = bare_variable_field(engine, line, field);
@@ -86,7 +66,8 @@ void run_program_as_command(Engine& engine, const ScriptLine& line) {
   request.environment = normalized_field(engine, line, 10);
   std::int32_t code = -11;
   {
-    const WorkingFolder folder(working_folder);
+    // The program starts in the working folder: the engine's own moves there meanwhile.
+    const platform::WorkingFolderScope folder(working_folder);
     run_on_program_thread(engine, [&](const std::atomic<bool>& stop) {
       const RedirectionGuard thread_guard(engine);
       code = run_as(request, &stop);

@@ -7,9 +7,6 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
-#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
