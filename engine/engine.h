@@ -85,7 +85,7 @@ struct Engine {
   TargetPlatform target_platform = TargetPlatform::kWin32;
   // The registry view of the commands that open keys in the view of the
   // target platform; switched around each such command (RegistryViewGuard in
-  // commands/parameters.h).
+  // engine/command_parameters.h).
   platform::RegistryView registry_view = platform::RegistryView::kDefault;
   // Windows Installer, bound when a command or the installer first calls it;
   // one binding for the whole run.

@@ -6,23 +6,6 @@
 
 namespace qm {
 
-namespace {
-
-// The engine is busy (the wizard's timer shows the progress record) for
-// exactly as long as the program thread runs, whatever ends the wait.
-class BusyScope {
- public:
-  explicit BusyScope(Engine& engine) : engine_(engine) { engine_.busy = true; }
-  ~BusyScope() { engine_.busy = false; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  Engine& engine_;
-};
-
-}  // namespace
-
 void run_on_program_thread(Engine& engine, const std::function<void(const std::atomic<bool>& stop)>& work) {
   std::atomic<bool> stop{false};
   platform::WorkerWait wait;
@@ -32,7 +15,7 @@ void run_on_program_thread(Engine& engine, const std::function<void(const std::a
                           integer_text(engine.variables.get("PROGRESS")));
   };
   wait.stop = [&stop] { stop = true; };
-  BusyScope busy(engine);
+  BusyScope busy(engine.busy);
   platform::run_on_worker([&] { work(stop); }, wait);
 }
 

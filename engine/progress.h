@@ -8,6 +8,7 @@
 // window: they store into the record, and the dialog's timer shows the
 // record every second while the engine is busy.
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -53,6 +54,21 @@ class ProgressRecord {
 // request is mirrored into the flag the Windows Installer worker reads.
 // Returns whether the user asked to cancel. Interface thread only.
 bool update_progress_display(Engine& engine, const ProgressState& progress, bool with_cancel);
+
+// The engine is busy (the dialog's timer shows the progress record) for
+// exactly as long as a worker runs, whatever ends the wait; a scope inside
+// another leaves it busy.
+class BusyScope {
+ public:
+  explicit BusyScope(std::atomic<bool>& busy) : busy_(busy), was_busy_(busy.exchange(true)) {}
+  ~BusyScope() { busy_ = was_busy_; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  std::atomic<bool>& busy_;
+  bool was_busy_;
+};
 
 enum class ProgressPush {
   kWhenChanged,  // only when a dialog is up and text or position differ from what was published last

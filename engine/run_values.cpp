@@ -64,6 +64,12 @@ void update_clock(Engine& engine) {
   }
 }
 
+std::string current_date_time_text() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return formatted_date(now) + " " + formatted_time(now);
+}
+
 void define_clock_variables(Engine& engine) {
   update_clock(engine);
   const RunClock& clock = engine.clock;

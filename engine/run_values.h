@@ -15,6 +15,9 @@ std::string engine_cache_root(bool all_users);
 // Brings engine.clock's DATE and TIME texts up to date.
 void update_clock(Engine& engine);
 
+// Now, as the user writes a date and a time ("31.12.2026 23:59:00"); any thread.
+std::string current_date_time_text();
+
 // Defines DATE (user's short date format) and TIME (long time format).
 void define_clock_variables(Engine& engine);
 

@@ -146,4 +146,17 @@ std::string create_numbered_folder(const std::string& parent, const std::string&
   throw WindowsError("Unable to create a folder in " + parent, error);
 }
 
+std::string short_path_form(const std::string& path) {
+  std::string buffer(MAX_PATH, '\0');
+  // A longer result asks for a bigger buffer; the path may change in
+  // between, so the answer is checked again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) return buffer.substr(0, length);
+    buffer.assign(length, '\0');
+  }
+  return {};
+}
+
 }  // namespace qm::platform

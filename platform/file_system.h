@@ -13,6 +13,9 @@ namespace qm::platform {
 bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
 
+// The 8.3 form of an existing path, or "" when Windows finds none.
+std::string short_path_form(const std::string& path);
+
 // Writes all `size` bytes to an open file, however many calls WriteFile needs.
 // False when Windows refuses (GetLastError() tells why).
 bool write_completely(HANDLE file, const void* data, std::size_t size);

@@ -102,6 +102,21 @@ bool RegistryKey::delete_value(const std::string& name) const {
   return valid() && RegDeleteValueA(get(), name.c_str()) == ERROR_SUCCESS;
 }
 
+std::vector<std::string> RegistryKey::value_names() const {
+  std::vector<std::string> names;
+  if (!valid()) return names;
+  for (DWORD index = 0;; ++index) {
+    // A value name is at most 16,383 characters.
+    char name[16384];
+    DWORD length = sizeof name;
+    const LONG result = RegEnumValueA(get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
 bool delete_registry_key(HKEY parent, const std::string& name, RegistryView view) {
   return delete_key(parent, name.c_str(), view) == ERROR_SUCCESS;
 }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/registry_view.h"
 #include "platform/unique_resource.h"
@@ -39,6 +40,8 @@ class RegistryKey {
   std::optional<RegistryValue> read_value(const std::string& name) const;
   bool write_string(const std::string& name, const std::string& value) const;
   bool delete_value(const std::string& name) const;
+  // The names of the key's values, as far as they can be listed.
+  std::vector<std::string> value_names() const;
 
  private:
   explicit RegistryKey(HKEY key) : key_(key) {}

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 
 namespace qm {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/file_search.h"
 #include "platform/worker_wait.h"
@@ -17,20 +17,6 @@
 namespace qm {
 
 namespace {
-
-// The engine is busy for as long as the search runs: the page on screen then
-// shows the progress record the search stores.
-class BusyScope {
- public:
-  explicit BusyScope(Engine& engine) : engine_(engine), was_busy_(engine.busy.exchange(true)) {}
-  ~BusyScope() { engine_.busy = was_busy_; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  Engine& engine_;
-  bool was_busy_;
-};
 
 // The search's options: progress into the engine's record, and an end as
 // soon as the user asks to cancel or the wait for it has to end.
@@ -66,7 +52,7 @@ void find_all_files_command(Engine& engine, const ScriptLine& line) {
       search_options(engine, truth_field(engine, line, 2), truth_field(engine, line, 3), stopping);
   std::vector<std::string> found;
   {
-    const BusyScope busy(engine);
+    const BusyScope busy(engine.busy);
     platform::WorkerWait wait;
     wait.silent = engine.silent();
     wait.stop = [&stopping] { stopping = true; };

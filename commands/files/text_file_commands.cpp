@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/file_system.h"
 #include "script/ansi_text.h"

@@ -5,7 +5,7 @@
 
 #include "platform/file_version.h"
 #include "script/dotted_version.h"
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 
 namespace qm {

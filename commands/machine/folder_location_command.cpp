@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/registry.h"
 #include "platform/unique_resource.h"

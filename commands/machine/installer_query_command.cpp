@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/msi_library.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "commands/machine/windows_facts.h"
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 
 namespace qm {

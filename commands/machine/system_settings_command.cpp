@@ -14,7 +14,7 @@
 #include "script/dotted_version.h"
 #include "commands/machine/virtual_machine_probes.h"
 #include "commands/machine/windows_facts.h"
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/registry.h"
 #include "platform/system_library.h"

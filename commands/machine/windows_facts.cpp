@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/account.h"
 #include "platform/unique_resource.h"
 
 namespace qm {
@@ -93,25 +94,9 @@ AccountNames process_account_names(const WindowsVersion& version) {
     if (GetUserNameA(user, &size)) names.user = user;
     return names;
   }
-  HANDLE raw_token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw_token)) return names;
-  const platform::UniqueHandle token(raw_token);
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return names;
-  std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-  if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return names;
-  const PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
-  DWORD user_size = 0;
-  DWORD domain_size = 0;
-  SID_NAME_USE use;
-  LookupAccountSidA(nullptr, sid, nullptr, &user_size, nullptr, &domain_size, &use);
-  if (user_size == 0) return names;
-  std::string user(user_size, '\0');
-  std::string domain(domain_size + 1, '\0');
-  if (!LookupAccountSidA(nullptr, sid, user.data(), &user_size, domain.data(), &domain_size, &use)) return names;
-  names.user = user.c_str();
-  names.domain = domain.c_str();
+  const platform::AccountName account = platform::process_account();
+  names.user = account.user;
+  names.domain = account.domain;
   return names;
 }
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/unique_resource.h"
 #include "script/ansi_text.h"

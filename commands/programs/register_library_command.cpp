@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/file_system.h"
 #include "platform/system_library.h"

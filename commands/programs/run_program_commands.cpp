@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "commands/programs/run_as.h"
 #include "engine/engine.h"
 #include "engine/program_thread.h"

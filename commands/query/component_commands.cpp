@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "script/byte_count.h"
 #include "script/truth_text.h"

@@ -1,6 +1,6 @@
 // Handler of the catalogue's "Mathematics" row.
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "script/arithmetic.h"
 

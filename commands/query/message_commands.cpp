@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "engine/tray.h"
 #include "platform/messages.h"

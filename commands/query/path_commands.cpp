@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
+#include "platform/file_system.h"
 #include "script/integer_text.h"
 #include "script/path_operations.h"
 #include "script/path_text.h"
@@ -18,20 +19,6 @@ namespace {
 // A variable's value as a path: substituted, then normalized.
 std::string path_value(const Engine& engine, const std::string& name) {
   return normalize_path_text(engine.variables.expand(engine.variables.get(name)));
-}
-
-// The 8.3 form of an existing path, or "" when Windows finds none.
-std::string short_path_form(const std::string& path) {
-  std::string buffer(MAX_PATH, '\0');
-  // A longer result asks for a bigger buffer; the path may change in
-  // between, so the answer is checked again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) return buffer.substr(0, length);
-    buffer.assign(length, '\0');
-  }
-  return {};
 }
 
 std::optional<std::string> long_name_on_disk(const std::string& path) {
@@ -53,7 +40,7 @@ void convert_path_command(Engine& engine, const ScriptLine& line) {
   const std::string name = bare_variable_field(engine, line, 1);
   const std::string path = path_value(engine, name);
   set_result(engine, line, name,
-             truth_field(engine, line, 2) ? short_path_form(path) : long_path_form(path, long_name_on_disk));
+             truth_field(engine, line, 2) ? platform::short_path_form(path) : long_path_form(path, long_name_on_disk));
 }
 
 // "Extract Path" — field 1: a variable that must exist, holding a path;

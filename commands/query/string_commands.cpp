@@ -1,7 +1,7 @@
 // Handlers of the catalogue's text rows: "Convert Case", "Replace String" and
 // "Parse String".
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "script/ansi_text.h"
 #include "script/integer_text.h"

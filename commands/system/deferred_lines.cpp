@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "script/path_text.h"
 

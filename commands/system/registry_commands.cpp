@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/registry.h"
 #include "script/integer_text.h"

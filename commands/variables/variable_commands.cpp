@@ -1,6 +1,6 @@
 // Handlers of the catalogue's [commands/variables] rows.
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "engine/progress.h"
 #include "script/ansi_text.h"

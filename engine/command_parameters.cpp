@@ -1,4 +1,4 @@
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 
 #include "engine/engine.h"
 #include "script/ansi_text.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "script/package_reader.h"
 #include "platform/registry.h"
