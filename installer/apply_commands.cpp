@@ -72,7 +72,8 @@ ApplySettings settings_for(const Engine& engine, const std::string& package, con
   settings.all_users = variables.get("ALLUSERS") == "TRUE";
   settings.variables = variables.serialize();
   settings.pass_through = engine.properties.pass_through_comma_text();
-  settings.source_folder = source_folder;
+  // A first install has no installed source folder: the data folder is the source.
+  settings.source_folder = source_folder.empty() ? engine.startup.data_folder : source_folder;
   settings.data_folder = engine.startup.data_folder;
   settings.advertise_marker = engine_cache_folder(engine) + "__ad";
   settings.log_file = engine.startup.trace_file;

@@ -34,6 +34,8 @@ struct ApplySettings {
 };
 
 struct ApplyOutcome {
+  // Windows Installer was called (a cancel before that leaves it uncalled).
+  bool installer_ran = false;
   bool cancelled = false;
   bool failed = false;
   bool reboot = false;

@@ -219,6 +219,7 @@ void run_windows_installer(Engine& engine, const ApplySettings& settings, const 
       .media_path = paths.media_path,
       .source_list = paths.source_list};
   const std::string properties = installer_property_string(inputs);
+  outcome.installer_ran = true;
   const UINT result =
       settings.patch ? apply_patch(engine, settings, paths, properties)
                      : msi.function<UINT WINAPI(LPCSTR, LPCSTR)>("MsiInstallProductA")(settings.package.c_str(),
@@ -284,7 +285,9 @@ ApplyResult run_installer(Engine& engine, ApplySettings settings, ApplyOutcome& 
     BusyScope busy(engine.busy);
     platform::run_on_worker([&] { run_msi_worker(engine, settings, outcome); }, wait);
   }
-  outcome.cancelled = apply_cancelled(engine);
+  // A cancel confirmed after Windows Installer had already finished its
+  // work changes nothing: the product is installed (or removed) as asked.
+  outcome.cancelled = apply_cancelled(engine) && (outcome.failed || !outcome.installer_ran);
   if (outcome.cancelled) return ApplyResult::kCancelled;
   if (outcome.failed) return ApplyResult::kFailed;
   return outcome.reboot ? ApplyResult::kCompleteWithReboot : ApplyResult::kComplete;
