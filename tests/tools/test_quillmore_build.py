@@ -466,6 +466,9 @@ class ErrorTest(TempTest):
             ("Product Id differing from the product code",
              {"product.wxs": wxs("7F1C2A0B-3D4E-4F50-8A61-72B3C4D5E6F7")}, "product.wxs:3", "differs"),
             ("Product Id chosen by wixl", {"product.wxs": wxs("*")}, "product.wxs:3", "not '*'"),
+            ("Package Id differing from the revision code",
+             {"product.wxs": wxs().replace("<Package ", f'<Package Id="{PRODUCT_CODE[1:-1]}" ')},
+             "product.wxs:5", "revision code"),
             ("misspelt setting", {"project.ini": PROJECT_INI + "titel = x\n"}, "project.ini:5", "unknown setting"),
             ("missing title", {"project.ini": PROJECT_INI.replace("title = Test Product\n", "")},
              "project.ini", "title"),
@@ -492,7 +495,10 @@ class ErrorTest(TempTest):
         project = self.project()
         bare_library = self.root / "qvx.lib"
         bare_library.write_bytes(pe_image())
-        bare = build(project, self.root / "bare", "--qvx", str(bare_library), engine=pe_image())
+        actions = self.root / "actions.dll"
+        actions.write_bytes(pe_image())
+        bare = build(project, self.root / "bare", "--qvx", str(bare_library), "--actions", str(actions),
+                     engine=pe_image())
         self.assertEqual(bare.code, 0, bare.stderr)
         self.assertNotIn("warning", bare.stderr)
         self.assertEqual(bare.setup_bytes()[:0x400], pe_image())
@@ -653,6 +659,100 @@ class SetupFolderTest(TempTest):
         self.assertTrue((run.out / "setup.msi").is_file())
         self.assertTrue((run.out / "setup.res").is_file())
 
+
+def msi_rows(database: Path, table: str) -> list[list[str]]:
+    """A table of a built database, read with msiinfo, without its three header lines."""
+    listing = subprocess.run(["msiinfo", "export", str(database), table], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    return [row.split("\t") for row in listing.stdout.splitlines()[3:]] if listing.returncode == 0 else []
+
+
+def package_code(database: Path) -> str:
+    summary = subprocess.run(["msiinfo", "suminfo", str(database)], stdout=subprocess.PIPE, text=True,
+                             check=True).stdout
+    return next(line.split(": ", 1)[1] for line in summary.splitlines() if line.startswith("Revision number"))
+
+
+class InstallerDatabaseTest(TempTest):
+    """What the tool adds to the database wixl builds: the custom action that
+    reads the engine's installer property file, and the package code."""
+
+    ACTION = "QuillmoreReadInstallerProperties"
+
+    def action_library(self) -> Path:
+        library = self.root / "quillmore_actions.dll"
+        library.write_bytes(pe_image(b"custom action library"))
+        return library
+
+    def test_the_custom_action_runs_before_costing_in_both_sequences(self) -> None:
+        # A project with its own sequence rows and a Component condition: all
+        # of it reaches the database together with the tool's rows.
+        own_rows = ('<CustomAction Id="UseChosenFolder" Property="INSTALLDIR" Value="[TARGETDIR]"/>'
+                    '<InstallExecuteSequence><Custom Action="UseChosenFolder" Sequence="990">'
+                    'QMPROPERTYFILE</Custom></InstallExecuteSequence>')
+        product = wxs(components=registry_component("Value", "22222222-3333-4444-5555-666666666666",
+                                                    'A3F2A = "TRUE"', "[P3F2A_3]"))
+        product = product.replace("<Feature ", own_rows + "<Feature ")
+        project = self.project({"script.txt": "[header=3F2A] Write Registry | 2 | | K | N | V\n",
+                                "product.wxs": product})
+        library = self.action_library()
+        run = build(project, self.root / "out", "--actions", str(library))
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertNotIn("--actions", run.stderr)
+        database = run.out / "setup.msi"
+
+        actions = {row[0]: row[1:4] for row in msi_rows(database, "CustomAction")}
+        # Type 1: a DLL kept in the Binary table, run at once, its result checked.
+        self.assertEqual(actions[self.ACTION], ["1", "QuillmoreActions", "ReadInstallerProperties"])
+        self.assertIn("UseChosenFolder", actions)
+        for table in ("InstallExecuteSequence", "InstallUISequence"):
+            with self.subTest(table):
+                sequence = {row[0]: (row[1], int(row[2])) for row in msi_rows(database, table)}
+                self.assertEqual(sequence[self.ACTION][0], "", "the action runs in every installation")
+                self.assertLess(sequence["ValidateProductID"][1], sequence[self.ACTION][1])
+                self.assertLess(sequence[self.ACTION][1], sequence["CostInitialize"][1])
+        own = {row[0]: (row[1], int(row[2])) for row in msi_rows(database, "InstallExecuteSequence")}
+        self.assertEqual(own["UseChosenFolder"][0], "QMPROPERTYFILE")
+        self.assertLess(own[self.ACTION][1], own["UseChosenFolder"][1])
+        self.assertLess(own["UseChosenFolder"][1], own["CostFinalize"][1])
+        self.assertIn(["Value", 'A3F2A = "TRUE"'], [[row[0], row[4]] for row in msi_rows(database, "Component")])
+
+        stream = subprocess.run(["msiinfo", "extract", str(database), "Binary.QuillmoreActions"],
+                                stdout=subprocess.PIPE, check=True).stdout
+        self.assertEqual(stream, library.read_bytes())
+        self.assertEqual([p.name for p in project.iterdir() if p.name.startswith(".")], [],
+                         "the copy wixl built is gone")
+
+    def test_without_the_library_the_database_has_no_action_and_a_warning_says_so(self) -> None:
+        run = build(self.project(), self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertIn("warning: no --actions given", run.stderr)
+        self.assertNotIn(self.ACTION, [row[0] for row in msi_rows(run.out / "setup.msi", "CustomAction")])
+
+    def test_a_file_that_is_no_library_is_refused(self) -> None:
+        text = self.root / "actions.txt"
+        text.write_text("not a library")
+        run = build(self.project(), self.root / "out", "--actions", str(text))
+        self.assertEqual(run.code, 1)
+        self.assertIn("actions.txt: the custom action library is not a Windows library", run.stderr)
+        self.assertFalse((run.out / "setup.exe").exists())
+
+    def test_the_package_code_is_the_revision_code(self) -> None:
+        # With and without the tool's own copy of product.wxs, and with the
+        # Package Id that says the same.
+        same_id = wxs().replace("<Package ", f'<Package Id="{REVISION_CODE[1:-1].lower()}" ')
+        cases = [("plain", {}, []), ("with the action", {}, ["--actions", str(self.action_library())]),
+                 ("Package Id given", {"product.wxs": same_id}, [])]
+        for description, files, options in cases:
+            with self.subTest(description):
+                name = description.replace(" ", "-")
+                run = build(self.project(files, name), self.root / f"{name}-out", *options)
+                self.assertEqual(run.code, 0, run.stderr)
+                self.assertEqual(package_code(run.out / "setup.msi"), REVISION_CODE)
+                summary = subprocess.run(["msiinfo", "suminfo", str(run.out / "setup.msi")],
+                                         stdout=subprocess.PIPE, text=True, check=True).stdout
+                self.assertIn("Template: Intel;1033", summary, "the rest of the summary stays")
+                self.assertIn("Author: Brennivax", summary)
 
 if __name__ == "__main__":
     unittest.main()

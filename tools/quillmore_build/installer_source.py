@@ -1,6 +1,7 @@
 """Reading and checking product.wxs, the installer database source: its
-Product Id, the command-header properties it names, and the conditions of
-its Components (which wixl cannot build; see installer_database.py)."""
+Product Id and Package Id, the command-header properties it names, and the
+conditions of its Components (which wixl cannot build; see
+installer_database.py)."""
 
 from __future__ import annotations
 
@@ -37,14 +38,25 @@ class ComponentCondition:
 class InstallerSource:
     data: bytes
     product_id: tuple[str, Where] | None = None
+    package_id: tuple[str, Where] | None = None
+    # Where the </Product> end tag begins: rows the tool adds go before it.
+    product_end: int | None = None
     references: list[tuple[str, Where]] = field(default_factory=list)
     component_conditions: list[ComponentCondition] = field(default_factory=list)
 
-    def without_component_conditions(self) -> bytes:
+    def for_wixl(self, product_rows: bytes) -> bytes:
+        """The source wixl builds: without the Component conditions, which it
+        cannot build, and with product_rows added at the end of <Product>."""
+        cuts = [(c.start, c.end, b"") for c in self.component_conditions]
+        if product_rows:
+            if self.product_end is None:
+                raise BuildError("product.wxs has no <Product> element with an end tag, to which the "
+                                 "custom actions go")
+            cuts.append((self.product_end, self.product_end, product_rows))
         out, at = [], 0
-        for condition in self.component_conditions:
-            out += [self.data[at:condition.start]]
-            at = condition.end
+        for start, end, insert in sorted(cuts, key=lambda cut: cut[0]):
+            out += [self.data[at:start], insert]
+            at = end
         return b"".join(out + [self.data[at:]])
 
 
@@ -86,6 +98,8 @@ class SourceReader:
         self.elements.append((element, attributes, self.parser.CurrentByteIndex))
         if element == "Product" and "Id" in attributes:
             self.source.product_id = (attributes["Id"], self.here())
+        if element == "Package" and "Id" in attributes:
+            self.source.package_id = (attributes["Id"], self.here())
         for key, value in attributes.items():
             self.scan(value, FORMATTED_REFERENCE, self.here())
             if local(key) == "Condition":
@@ -95,6 +109,8 @@ class SourceReader:
 
     def end(self, name: str) -> None:
         element, attributes, begin = self.elements.pop()
+        if element == "Product" and self.parser.CurrentByteIndex > begin:
+            self.source.product_end = self.parser.CurrentByteIndex
         if element != "Condition":
             return
         condition = "".join(self.condition_parts.pop()).strip()
@@ -140,6 +156,7 @@ def read_installer_source(path: Path) -> InstallerSource:
 def check_installer_source(project: Project, path: Path) -> InstallerSource:
     source = read_installer_source(path)
     check_product_id(project, source)
+    check_package_id(project, source)
     if not project.check_headers:
         return source
     used = check_header_references(project, source)
@@ -162,6 +179,19 @@ def check_product_id(project: Project, source: InstallerSource) -> None:
     if match and "{" + match.group(2).upper() + "}" != project.product_code:
         raise BuildError(f"the Product Id {product_id} differs from the product code "
                          f"{project.product_code} in project.ini", where)
+
+
+def check_package_id(project: Project, source: InstallerSource) -> None:
+    """The database's package code is the revision code (the tool writes it):
+    the engine tells an installed older build by a package code that differs
+    from its own revision code, and upgrades it."""
+    if not source.package_id:
+        return
+    package_id, where = source.package_id
+    match = GUID_PATTERN.match(package_id)
+    if package_id != "*" and (not match or "{" + match.group(2).upper() + "}" != project.revision_code):
+        raise BuildError(f"the Package Id {package_id} differs from the revision code {project.revision_code} "
+                         "in project.ini, which the tool makes the package code (leave the Id out)", where)
 
 
 def check_header_references(project: Project, source: InstallerSource) -> set[str]:
