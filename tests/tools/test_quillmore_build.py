@@ -51,6 +51,14 @@ def wxs(product_id: str = PRODUCT_CODE[1:-1], components: str = "") -> str:
         """)
 
 
+def ini_table(section_and_key: str) -> str:
+    """tables/IniFile.idt with one row writing a value into readme.ini beside the Readme file."""
+    return ("IniFile\tFileName\tDirProperty\tSection\tKey\tValue\tAction\tComponent_\n"
+            "s72\tl255\tS72\tl96\tl128\tl255\ti2\ts72\n"
+            "IniFile\tIniFile\n"
+            f"Setting\treadme.ini\tINSTALLDIR\t{section_and_key}\tvalue\t0\tReadme\n")
+
+
 def registry_component(name: str, guid: str, condition: str, value: str) -> str:
     return (f'<Component Id="{name}" Guid="{guid}"><Condition>{condition}</Condition>'
             f'<RegistryValue Root="HKLM" Key="SOFTWARE\\Brennivax\\Test" Name="{name}" Type="string" '
@@ -469,6 +477,19 @@ class ErrorTest(TempTest):
             ("Package Id differing from the revision code",
              {"product.wxs": wxs().replace("<Package ", f'<Package Id="{PRODUCT_CODE[1:-1]}" ')},
              "product.wxs:5", "revision code"),
+            ("table file naming a header that no line has",
+             {"script.txt": deferred, "product.wxs": wxs(components=registry_component(
+                 "Folder", "22222222-3333-4444-5555-666666666666", 'A3F2A = "TRUE"', "[P3F2A_3]")),
+              "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2B_2]")},
+             "tables/IniFile.idt:4", "command header 3F2B"),
+            ("table file replacing a table of product.wxs",
+             {"tables/Registry.idt": "Registry\tRoot\ns72\ti2\nRegistry\tRegistry\n"},
+             "tables/Registry.idt", "built from product.wxs"),
+            ("table file whose third line names another table",
+             {"tables/IniFile.idt": ini_table("a\tb").replace("\nIniFile\tIniFile\n", "\nIni\tIniFile\n")},
+             "tables/IniFile.idt:3", "third line"),
+            ("table file with other than ASCII", {"tables/IniFile.idt": ini_table("Größe\tb")},
+             "tables/IniFile.idt:4", "ASCII"),
             ("misspelt setting", {"project.ini": PROJECT_INI + "titel = x\n"}, "project.ini:5", "unknown setting"),
             ("missing title", {"project.ini": PROJECT_INI.replace("title = Test Product\n", "")},
              "project.ini", "title"),
@@ -736,6 +757,23 @@ class InstallerDatabaseTest(TempTest):
         self.assertEqual(run.code, 1)
         self.assertIn("actions.txt: the custom action library is not a Windows library", run.stderr)
         self.assertFalse((run.out / "setup.exe").exists())
+
+    def test_table_files_add_what_wixl_cannot_build(self) -> None:
+        product = wxs(components=registry_component("Value", "22222222-3333-4444-5555-666666666666",
+                                                    'A3F2A = "TRUE"', "[P3F2A_3]"))
+        product = product.replace("<Feature ", '<InstallExecuteSequence><WriteIniValues Sequence="5100"/>'
+                                               '</InstallExecuteSequence><Feature ')
+        project = self.project({"script.txt": "[header=3F2A] Write Registry | 2 | | K | N | V\n",
+                                "product.wxs": product,
+                                "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2A_2]")})
+        run = build(project, self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        database = run.out / "setup.msi"
+        self.assertEqual(msi_rows(database, "IniFile"),
+                         [["Setting", "readme.ini", "INSTALLDIR", "[P3F2A_1]", "[P3F2A_2]", "value", "0", "Readme"]])
+        self.assertIn(["WriteIniValues", "", "5100"], msi_rows(database, "InstallExecuteSequence"))
+        self.assertIn(["Value", 'A3F2A = "TRUE"'], [[row[0], row[4]] for row in msi_rows(database, "Component")],
+                      "the Component conditions are written as well")
 
     def test_the_package_code_is_the_revision_code(self) -> None:
         # With and without the tool's own copy of product.wxs, and with the

@@ -1,7 +1,7 @@
 """Building <setup name>.msi from product.wxs: wixl builds the database from
-a copy with the tool's custom action added; msibuild writes the Component
-conditions that wixl cannot build and the package code, which wixl chooses
-at random."""
+a copy with the tool's custom action added; msibuild adds the tables and
+writes the Component conditions that wixl cannot build, and the package
+code, which wixl chooses at random."""
 
 from __future__ import annotations
 
@@ -14,6 +14,7 @@ from .custom_actions import action_elements
 from .errors import BuildError
 from .external_programs import Tools, run_tool
 from .installer_source import ComponentCondition, InstallerSource
+from .installer_tables import import_tables
 from .project import Project
 
 
@@ -29,6 +30,8 @@ def build_installer_database(project: Project, source: InstallerSource, out_dir:
     else:
         rows = action_elements(action_library, project.folder) if action_library else b""
         run_wixl_on_copy(project, source.for_wixl(rows), temporary, tools, what)
+    if source.tables:
+        import_tables(temporary, source.tables, tools, what)
     if source.component_conditions:
         write_component_conditions(temporary, source.component_conditions, tools, what)
     write_package_code(temporary, project.revision_code, tools, what)

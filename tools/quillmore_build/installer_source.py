@@ -9,10 +9,14 @@ import re
 import xml.parsers.expat
 from dataclasses import dataclass, field
 from pathlib import Path
+from typing import TYPE_CHECKING
 
 from .errors import BuildError, Where, warn
 from .project import Project
 from .text import GUID_PATTERN
+
+if TYPE_CHECKING:
+    from .installer_tables import InstallerTable
 
 # Installer properties named after command headers, as the product's
 # installer database uses them: formatted references "[A3F2A]", "[P3F2A_1]"
@@ -43,6 +47,8 @@ class InstallerSource:
     product_end: int | None = None
     references: list[tuple[str, Where]] = field(default_factory=list)
     component_conditions: list[ComponentCondition] = field(default_factory=list)
+    # The project's tables/*.idt, which msibuild adds after wixl.
+    tables: list[InstallerTable] = field(default_factory=list)
 
     def for_wixl(self, product_rows: bytes) -> bytes:
         """The source wixl builds: without the Component conditions, which it
@@ -153,8 +159,12 @@ def read_installer_source(path: Path) -> InstallerSource:
     return source
 
 
-def check_installer_source(project: Project, path: Path) -> InstallerSource:
+def check_installer_source(project: Project, path: Path, tables: list[InstallerTable] | None = None) -> InstallerSource:
+    """product.wxs and the table files (whose header properties count as its own)."""
     source = read_installer_source(path)
+    source.tables = list(tables or [])
+    for table in source.tables:
+        source.references += table.references
     check_product_id(project, source)
     check_package_id(project, source)
     if not project.check_headers:
@@ -162,7 +172,7 @@ def check_installer_source(project: Project, path: Path) -> InstallerSource:
     used = check_header_references(project, source)
     for line in project.lines:
         if project.commands.is_deferred(line.command) and not line.commented and line.header not in used:
-            warn(f"'{line.command}' (header {line.header}) is not used by {path.name}: "
+            warn(f"'{line.command}' (header {line.header}) is not used by {path.name} nor a table file: "
                  "the line changes nothing", line.where)
     return source
 

@@ -15,6 +15,7 @@ from .errors import PROGRAM, BuildError, Where, warn
 from .external_programs import Tools, run_tool
 from .installer_database import build_installer_database
 from .installer_source import InstallerSource, check_installer_source
+from .installer_tables import read_installer_tables
 from .maps import header_map, line_map
 from .package import check_package, encode_package, package_sections
 from .program_files import catalogue_bytes, read_program
@@ -133,7 +134,7 @@ def read_inputs(project_dir: Path, engine: Path, qvx: Path | None, catalogue: Pa
     if not wxs.is_file():
         raise BuildError("the project folder has no product.wxs (the installer database source)",
                          Where(str(project_dir)))
-    installer_source = check_installer_source(project, wxs)
+    installer_source = check_installer_source(project, wxs, read_installer_tables(project))
     engine_bytes = read_program(engine, "engine")
     library = read_program(qvx, "archive library") if qvx else None
     if catalogue and not library:
