@@ -482,9 +482,9 @@ class ErrorTest(TempTest):
                  "Folder", "22222222-3333-4444-5555-666666666666", 'A3F2A = "TRUE"', "[P3F2A_3]")),
               "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2B_2]")},
              "tables/IniFile.idt:4", "command header 3F2B"),
-            ("table file replacing a table of product.wxs",
-             {"tables/Registry.idt": "Registry\tRoot\ns72\ti2\nRegistry\tRegistry\n"},
-             "tables/Registry.idt", "built from product.wxs"),
+            ("table file replacing rows of product.wxs",
+             {"tables/File.idt": "File\tComponent_\ns72\ts72\nFile\tFile\n"},
+             "tables/File.idt", "rows built from product.wxs"),
             ("table file whose third line names another table",
              {"tables/IniFile.idt": ini_table("a\tb").replace("\nIniFile\tIniFile\n", "\nIni\tIniFile\n")},
              "tables/IniFile.idt:3", "third line"),
@@ -758,6 +758,15 @@ class InstallerDatabaseTest(TempTest):
         self.assertIn("actions.txt: the custom action library is not a Windows library", run.stderr)
         self.assertFalse((run.out / "setup.exe").exists())
 
+    def test_files_in_the_cabinet_say_so(self) -> None:
+        # The engine marks the database as one of uncompressed files before
+        # installing; a file of the embedded cabinet must still be taken from it.
+        run = build(self.project(), self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        files = {row[0]: int(row[6]) for row in msi_rows(run.out / "setup.msi", "File")}
+        self.assertEqual(files["ReadmeFile"] & (16384 | 8192), 16384)
+        self.assertEqual(files["ReadmeFile"] & ~(16384 | 8192), 512, "wixl's own attributes stay")
+
     def test_table_files_add_what_wixl_cannot_build(self) -> None:
         product = wxs(components=registry_component("Value", "22222222-3333-4444-5555-666666666666",
                                                     'A3F2A = "TRUE"', "[P3F2A_3]"))
@@ -765,12 +774,17 @@ class InstallerDatabaseTest(TempTest):
                                                '</InstallExecuteSequence><Feature ')
         project = self.project({"script.txt": "[header=3F2A] Write Registry | 2 | | K | N | V\n",
                                 "product.wxs": product,
-                                "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2A_2]")})
+                                "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2A_2]"),
+                                # A table wixl makes without rows may be filled.
+                                "tables/RemoveFile.idt": ("FileKey\tComponent_\tFileName\tDirProperty\tInstallMode\n"
+                                                          "s72\ts72\tL255\ts72\ti2\nRemoveFile\tFileKey\n"
+                                                          "RemoveIni\tReadme\treadme.ini\tINSTALLDIR\t2\n")})
         run = build(project, self.root / "out")
         self.assertEqual(run.code, 0, run.stderr)
         database = run.out / "setup.msi"
         self.assertEqual(msi_rows(database, "IniFile"),
                          [["Setting", "readme.ini", "INSTALLDIR", "[P3F2A_1]", "[P3F2A_2]", "value", "0", "Readme"]])
+        self.assertEqual(msi_rows(database, "RemoveFile"), [["RemoveIni", "Readme", "readme.ini", "INSTALLDIR", "2"]])
         self.assertIn(["WriteIniValues", "", "5100"], msi_rows(database, "InstallExecuteSequence"))
         self.assertIn(["Value", 'A3F2A = "TRUE"'], [[row[0], row[4]] for row in msi_rows(database, "Component")],
                       "the Component conditions are written as well")

@@ -30,6 +30,7 @@ def build_installer_database(project: Project, source: InstallerSource, out_dir:
     else:
         rows = action_elements(action_library, project.folder) if action_library else b""
         run_wixl_on_copy(project, source.for_wixl(rows), temporary, tools, what)
+    mark_cabinet_files_compressed(temporary, tools, what)
     if source.tables:
         import_tables(temporary, source.tables, tools, what)
     if source.component_conditions:
@@ -48,6 +49,57 @@ def run_wixl_on_copy(project: Project, wxs_text: bytes, database: Path, tools: T
         run_tool([tools.wixl, "-o", str(database), copy.name], project.folder, what)
     finally:
         copy.unlink(missing_ok=True)
+
+
+# File attributes: the file is in a cabinet whatever the summary says, or not.
+COMPRESSED = 16384
+NONCOMPRESSED = 8192
+
+
+def exported_rows(database: Path, table: str, tools: Tools, what: str) -> list[list[str]]:
+    try:
+        listing = subprocess.run([tools.msiinfo, "export", str(database), table], stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE, text=True, check=True).stdout
+    except (OSError, subprocess.CalledProcessError) as error:
+        raise BuildError(f"cannot read back the {table} table of {what}: {error}") from None
+    # An export starts with three lines: column names, column types, table name.
+    return [row.split("\t") for row in listing.splitlines()[3:]]
+
+
+def cabinet_file_attributes(files: list[list[str]], media: list[list[str]]) -> dict[str, int]:
+    """The new Attributes of every file that lies in a cabinet and does not
+    say so. A file belongs to the first disk whose LastSequence reaches its
+    Sequence."""
+    disks = sorted((int(row[1]), bool(row[3])) for row in media if len(row) >= 4)
+    changed = {}
+    for row in files:
+        if len(row) < 8:
+            continue
+        key, attributes, sequence = row[0], int(row[6] or 0), int(row[7])
+        in_cabinet = next((cabinet for last, cabinet in disks if sequence <= last), False)
+        wanted = (attributes | COMPRESSED) & ~NONCOMPRESSED
+        if in_cabinet and wanted != attributes:
+            changed[key] = wanted
+    return changed
+
+
+def mark_cabinet_files_compressed(database: Path, tools: Tools, what: str) -> None:
+    """The engine marks the database as one of uncompressed files before
+    installing (summary word count 8), so that files shipped beside it in
+    data\ are found. Files that wixl put into a cabinet must then say so
+    themselves, or Windows Installer looks for them in the source folder."""
+    changed = cabinet_file_attributes(exported_rows(database, "File", tools, what),
+                                      exported_rows(database, "Media", tools, what))
+    if not changed:
+        return
+    arguments = [tools.msibuild, str(database)]
+    for key, attributes in changed.items():
+        arguments += ["-q", f"UPDATE `File` SET `Attributes` = {attributes} WHERE `File` = '{key}'"]
+    run_tool(arguments, database.parent, what)
+    written = {row[0]: int(row[6] or 0) for row in exported_rows(database, "File", tools, what)}
+    for key, attributes in changed.items():
+        if written.get(key) != attributes:
+            raise BuildError(f"the attributes of the file {key} did not reach {what}")
 
 
 def write_component_conditions(database: Path, conditions: list[ComponentCondition], tools: Tools,

@@ -57,23 +57,32 @@ def read_installer_tables(project: Project) -> list[InstallerTable]:
     return [read_table(path) for path in sorted(folder.glob("*.idt"))]
 
 
-def database_tables(database: Path, tools: Tools, what: str) -> set[str]:
+def msiinfo(arguments: list[str], tools: Tools, what: str) -> str:
     try:
-        listing = subprocess.run([tools.msiinfo, "tables", str(database)], stdout=subprocess.PIPE,
-                                 stderr=subprocess.PIPE, text=True, check=True).stdout
+        return subprocess.run([tools.msiinfo, *arguments], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              text=True, check=True).stdout
     except (OSError, subprocess.CalledProcessError) as error:
-        raise BuildError(f"cannot list the tables of {what}: {error}") from None
-    return set(listing.split())
+        raise BuildError(f"cannot read the tables of {what}: {error}") from None
+
+
+def database_tables(database: Path, tools: Tools, what: str) -> set[str]:
+    return set(msiinfo(["tables", str(database)], tools, what).split())
+
+
+def row_count(database: Path, table: str, tools: Tools, what: str) -> int:
+    # An export starts with three lines: column names, column types, table name.
+    return max(0, len(msiinfo(["export", str(database), table], tools, what).splitlines()) - 3)
 
 
 def import_tables(database: Path, tables: list[InstallerTable], tools: Tools, what: str) -> None:
-    """Adds the tables; one that wixl built already is refused, since an
-    import would replace its rows."""
+    """Adds the tables. wixl makes many tables empty (RemoveFile, Registry,
+    ...), which a table file may fill; one that wixl wrote rows into is
+    refused, since the import would replace them."""
     built = database_tables(database, tools, what)
     for table in tables:
-        if table.name in built:
-            raise BuildError(f"the table {table.name} is built from product.wxs; a table file would replace "
-                             "its rows", Where(str(table.path)))
+        if table.name in built and row_count(database, table.name, tools, what):
+            raise BuildError(f"the table {table.name} has rows built from product.wxs; a table file would "
+                             "replace them", Where(str(table.path)))
     arguments = [tools.msibuild, str(database)]
     for table in tables:
         arguments += ["-i", str(table.path.resolve())]
