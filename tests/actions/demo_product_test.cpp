@@ -58,16 +58,27 @@ std::string recorded_properties(const std::string& target, const std::string& me
   return text;
 }
 
+// Removes the demo product on every way out, with the properties of the
+// engine run (its removal, too, reads the property file through MSINTEMP).
 class InstalledDemo {
  public:
-  InstalledDemo() { MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr); }
+  explicit InstalledDemo(std::string engine_run) : engine_run_(std::move(engine_run)) {
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+  }
   ~InstalledDemo() {
-    if (MsiQueryProductStateA(kProductCode) == INSTALLSTATE_DEFAULT)
-      MsiConfigureProductA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+    remove();
     test::delete_key_tree(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, kValueKey);
   }
   InstalledDemo(const InstalledDemo&) = delete;
   InstalledDemo& operator=(const InstalledDemo&) = delete;
+
+  UINT remove() {
+    if (MsiQueryProductStateA(kProductCode) != INSTALLSTATE_DEFAULT) return ERROR_UNKNOWN_PRODUCT;
+    return MsiConfigureProductExA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT, engine_run_.c_str());
+  }
+
+ private:
+  std::string engine_run_;
 };
 
 std::optional<std::string> environment_value() {
@@ -82,7 +93,7 @@ TEST(DemoProductTest, InstallUpgradeAndRemove) {
   const std::string menu = folders.path() + "Menu\\Sample Product\\";
   test::write_file(engine_temp.file(kProductCode), recorded_properties(target, menu));
   const std::string engine_run = "MSINTEMP=\"" + engine_temp.path() + "\" ";
-  InstalledDemo demo;
+  InstalledDemo demo(engine_run);
 
   ASSERT_EQ(MsiInstallProductA(setup_package("demo").c_str(), (engine_run + "ADDLOCAL=ALL").c_str()),
             static_cast<UINT>(ERROR_SUCCESS));
@@ -105,8 +116,7 @@ TEST(DemoProductTest, InstallUpgradeAndRemove) {
   EXPECT_TRUE(exists(target + "whatsnew.txt")) << "the upgrade adds what 1.1 brings";
   EXPECT_TRUE(exists(target + "readme.txt"));
 
-  ASSERT_EQ(MsiConfigureProductA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT),
-            static_cast<UINT>(ERROR_SUCCESS));
+  ASSERT_EQ(demo.remove(), static_cast<UINT>(ERROR_SUCCESS));
   EXPECT_FALSE(exists(target)) << "files, the INI file and the created folder are gone";
   EXPECT_FALSE(exists(menu)) << "the shortcut and its folder are gone";
   EXPECT_FALSE(test::key_exists(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, kValueKey));

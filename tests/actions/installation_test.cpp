@@ -73,10 +73,12 @@ class PropertyFile {
 };
 
 // The product installed with a property string, removed again on every way
-// out (its registry key too, should the removal fail).
+// out (its registry key too, should the removal fail). The removal gets the
+// same properties: as in a run of the engine, it finds the property file
+// through MSINTEMP.
 class Installation {
  public:
-  Installation(const std::string& package, const std::string& properties) {
+  Installation(const std::string& package, const std::string& properties) : properties_(properties) {
     MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
     result_ = MsiInstallProductA(package.c_str(), properties.c_str());
   }
@@ -90,10 +92,11 @@ class Installation {
   UINT result() const { return result_; }
   UINT remove() {
     if (MsiQueryProductStateA(kProductCode) != INSTALLSTATE_DEFAULT) return ERROR_UNKNOWN_PRODUCT;
-    return MsiConfigureProductA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+    return MsiConfigureProductExA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT, properties_.c_str());
   }
 
  private:
+  std::string properties_;
   UINT result_ = 0;
 };
 
@@ -132,7 +135,8 @@ TEST(InstallationTest, ThePropertyFileDecidesValuesAndFolder) {
     EXPECT_TRUE(file_exists(target.path() + "probe.txt")) << "the script's TARGETDIR is the folder";
     EXPECT_FALSE(file_exists(default_install_folder() + "probe.txt"));
 
-    // Removal reads the file again and so finds the same folder.
+    // Removal reads the file again and so finds the same folder and the
+    // line's flag, without which it would leave the line's rows alone.
     EXPECT_EQ(installation.remove(), static_cast<UINT>(ERROR_SUCCESS));
     EXPECT_FALSE(file_exists(target.path() + "probe.txt"));
     EXPECT_FALSE(test::key_exists(HKEY_CURRENT_USER, KEY_WOW64_32KEY, kValuesKey));
