@@ -51,6 +51,14 @@ def wxs(product_id: str = PRODUCT_CODE[1:-1], components: str = "") -> str:
         """)
 
 
+def ini_table(section_and_key: str) -> str:
+    """tables/IniFile.idt with one row writing a value into readme.ini beside the Readme file."""
+    return ("IniFile\tFileName\tDirProperty\tSection\tKey\tValue\tAction\tComponent_\n"
+            "s72\tl255\tS72\tl96\tl128\tl255\ti2\ts72\n"
+            "IniFile\tIniFile\n"
+            f"Setting\treadme.ini\tINSTALLDIR\t{section_and_key}\tvalue\t0\tReadme\n")
+
+
 def registry_component(name: str, guid: str, condition: str, value: str) -> str:
     return (f'<Component Id="{name}" Guid="{guid}"><Condition>{condition}</Condition>'
             f'<RegistryValue Root="HKLM" Key="SOFTWARE\\Brennivax\\Test" Name="{name}" Type="string" '
@@ -466,6 +474,22 @@ class ErrorTest(TempTest):
             ("Product Id differing from the product code",
              {"product.wxs": wxs("7F1C2A0B-3D4E-4F50-8A61-72B3C4D5E6F7")}, "product.wxs:3", "differs"),
             ("Product Id chosen by wixl", {"product.wxs": wxs("*")}, "product.wxs:3", "not '*'"),
+            ("Package Id differing from the revision code",
+             {"product.wxs": wxs().replace("<Package ", f'<Package Id="{PRODUCT_CODE[1:-1]}" ')},
+             "product.wxs:5", "revision code"),
+            ("table file naming a header that no line has",
+             {"script.txt": deferred, "product.wxs": wxs(components=registry_component(
+                 "Folder", "22222222-3333-4444-5555-666666666666", 'A3F2A = "TRUE"', "[P3F2A_3]")),
+              "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2B_2]")},
+             "tables/IniFile.idt:4", "command header 3F2B"),
+            ("table file replacing rows of product.wxs",
+             {"tables/File.idt": "File\tComponent_\ns72\ts72\nFile\tFile\n"},
+             "tables/File.idt", "rows built from product.wxs"),
+            ("table file whose third line names another table",
+             {"tables/IniFile.idt": ini_table("a\tb").replace("\nIniFile\tIniFile\n", "\nIni\tIniFile\n")},
+             "tables/IniFile.idt:3", "third line"),
+            ("table file with other than ASCII", {"tables/IniFile.idt": ini_table("Größe\tb")},
+             "tables/IniFile.idt:4", "ASCII"),
             ("misspelt setting", {"project.ini": PROJECT_INI + "titel = x\n"}, "project.ini:5", "unknown setting"),
             ("missing title", {"project.ini": PROJECT_INI.replace("title = Test Product\n", "")},
              "project.ini", "title"),
@@ -492,7 +516,10 @@ class ErrorTest(TempTest):
         project = self.project()
         bare_library = self.root / "qvx.lib"
         bare_library.write_bytes(pe_image())
-        bare = build(project, self.root / "bare", "--qvx", str(bare_library), engine=pe_image())
+        actions = self.root / "actions.dll"
+        actions.write_bytes(pe_image())
+        bare = build(project, self.root / "bare", "--qvx", str(bare_library), "--actions", str(actions),
+                     engine=pe_image())
         self.assertEqual(bare.code, 0, bare.stderr)
         self.assertNotIn("warning", bare.stderr)
         self.assertEqual(bare.setup_bytes()[:0x400], pe_image())
@@ -653,6 +680,131 @@ class SetupFolderTest(TempTest):
         self.assertTrue((run.out / "setup.msi").is_file())
         self.assertTrue((run.out / "setup.res").is_file())
 
+
+def msi_rows(database: Path, table: str) -> list[list[str]]:
+    """A table of a built database, read with msiinfo, without its three header lines."""
+    listing = subprocess.run(["msiinfo", "export", str(database), table], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    return [row.split("\t") for row in listing.stdout.splitlines()[3:]] if listing.returncode == 0 else []
+
+
+def package_code(database: Path) -> str:
+    summary = subprocess.run(["msiinfo", "suminfo", str(database)], stdout=subprocess.PIPE, text=True,
+                             check=True).stdout
+    return next(line.split(": ", 1)[1] for line in summary.splitlines() if line.startswith("Revision number"))
+
+
+class InstallerDatabaseTest(TempTest):
+    """What the tool adds to the database wixl builds: the custom action that
+    reads the engine's installer property file, and the package code."""
+
+    ACTION = "QuillmoreReadInstallerProperties"
+
+    def action_library(self) -> Path:
+        library = self.root / "quillmore_actions.dll"
+        library.write_bytes(pe_image(b"custom action library"))
+        return library
+
+    def test_the_custom_action_runs_before_costing_in_both_sequences(self) -> None:
+        # A project with its own sequence rows and a Component condition: all
+        # of it reaches the database together with the tool's rows.
+        own_rows = ('<CustomAction Id="UseChosenFolder" Property="INSTALLDIR" Value="[TARGETDIR]"/>'
+                    '<InstallExecuteSequence><Custom Action="UseChosenFolder" Sequence="990">'
+                    'QMPROPERTYFILE</Custom></InstallExecuteSequence>')
+        product = wxs(components=registry_component("Value", "22222222-3333-4444-5555-666666666666",
+                                                    'A3F2A = "TRUE"', "[P3F2A_3]"))
+        product = product.replace("<Feature ", own_rows + "<Feature ")
+        project = self.project({"script.txt": "[header=3F2A] Write Registry | 2 | | K | N | V\n",
+                                "product.wxs": product})
+        library = self.action_library()
+        run = build(project, self.root / "out", "--actions", str(library))
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertNotIn("--actions", run.stderr)
+        database = run.out / "setup.msi"
+
+        actions = {row[0]: row[1:4] for row in msi_rows(database, "CustomAction")}
+        # Type 1: a DLL kept in the Binary table, run at once, its result checked.
+        self.assertEqual(actions[self.ACTION], ["1", "QuillmoreActions", "ReadInstallerProperties"])
+        self.assertIn("UseChosenFolder", actions)
+        for table in ("InstallExecuteSequence", "InstallUISequence"):
+            with self.subTest(table):
+                sequence = {row[0]: (row[1], int(row[2])) for row in msi_rows(database, table)}
+                self.assertEqual(sequence[self.ACTION][0], "", "the action runs in every installation")
+                self.assertLess(sequence["ValidateProductID"][1], sequence[self.ACTION][1])
+                self.assertLess(sequence[self.ACTION][1], sequence["CostInitialize"][1])
+        own = {row[0]: (row[1], int(row[2])) for row in msi_rows(database, "InstallExecuteSequence")}
+        self.assertEqual(own["UseChosenFolder"][0], "QMPROPERTYFILE")
+        self.assertLess(own[self.ACTION][1], own["UseChosenFolder"][1])
+        self.assertLess(own["UseChosenFolder"][1], own["CostFinalize"][1])
+        self.assertIn(["Value", 'A3F2A = "TRUE"'], [[row[0], row[4]] for row in msi_rows(database, "Component")])
+
+        stream = subprocess.run(["msiinfo", "extract", str(database), "Binary.QuillmoreActions"],
+                                stdout=subprocess.PIPE, check=True).stdout
+        self.assertEqual(stream, library.read_bytes())
+        self.assertEqual([p.name for p in project.iterdir() if p.name.startswith(".")], [],
+                         "the copy wixl built is gone")
+
+    def test_without_the_library_the_database_has_no_action_and_a_warning_says_so(self) -> None:
+        run = build(self.project(), self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertIn("warning: no --actions given", run.stderr)
+        self.assertNotIn(self.ACTION, [row[0] for row in msi_rows(run.out / "setup.msi", "CustomAction")])
+
+    def test_a_file_that_is_no_library_is_refused(self) -> None:
+        text = self.root / "actions.txt"
+        text.write_text("not a library")
+        run = build(self.project(), self.root / "out", "--actions", str(text))
+        self.assertEqual(run.code, 1)
+        self.assertIn("actions.txt: the custom action library is not a Windows library", run.stderr)
+        self.assertFalse((run.out / "setup.exe").exists())
+
+    def test_files_in_the_cabinet_say_so(self) -> None:
+        # The engine marks the database as one of uncompressed files before
+        # installing; a file of the embedded cabinet must still be taken from it.
+        run = build(self.project(), self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        files = {row[0]: int(row[6]) for row in msi_rows(run.out / "setup.msi", "File")}
+        self.assertEqual(files["ReadmeFile"] & (16384 | 8192), 16384)
+        self.assertEqual(files["ReadmeFile"] & ~(16384 | 8192), 512, "wixl's own attributes stay")
+
+    def test_table_files_add_what_wixl_cannot_build(self) -> None:
+        product = wxs(components=registry_component("Value", "22222222-3333-4444-5555-666666666666",
+                                                    'A3F2A = "TRUE"', "[P3F2A_3]"))
+        product = product.replace("<Feature ", '<InstallExecuteSequence><WriteIniValues Sequence="5100"/>'
+                                               '</InstallExecuteSequence><Feature ')
+        project = self.project({"script.txt": "[header=3F2A] Write Registry | 2 | | K | N | V\n",
+                                "product.wxs": product,
+                                "tables/IniFile.idt": ini_table("[P3F2A_1]\t[P3F2A_2]"),
+                                # A table wixl makes without rows may be filled.
+                                "tables/RemoveFile.idt": ("FileKey\tComponent_\tFileName\tDirProperty\tInstallMode\n"
+                                                          "s72\ts72\tL255\ts72\ti2\nRemoveFile\tFileKey\n"
+                                                          "RemoveIni\tReadme\treadme.ini\tINSTALLDIR\t2\n")})
+        run = build(project, self.root / "out")
+        self.assertEqual(run.code, 0, run.stderr)
+        database = run.out / "setup.msi"
+        self.assertEqual(msi_rows(database, "IniFile"),
+                         [["Setting", "readme.ini", "INSTALLDIR", "[P3F2A_1]", "[P3F2A_2]", "value", "0", "Readme"]])
+        self.assertEqual(msi_rows(database, "RemoveFile"), [["RemoveIni", "Readme", "readme.ini", "INSTALLDIR", "2"]])
+        self.assertIn(["WriteIniValues", "", "5100"], msi_rows(database, "InstallExecuteSequence"))
+        self.assertIn(["Value", 'A3F2A = "TRUE"'], [[row[0], row[4]] for row in msi_rows(database, "Component")],
+                      "the Component conditions are written as well")
+
+    def test_the_package_code_is_the_revision_code(self) -> None:
+        # With and without the tool's own copy of product.wxs, and with the
+        # Package Id that says the same.
+        same_id = wxs().replace("<Package ", f'<Package Id="{REVISION_CODE[1:-1].lower()}" ')
+        cases = [("plain", {}, []), ("with the action", {}, ["--actions", str(self.action_library())]),
+                 ("Package Id given", {"product.wxs": same_id}, [])]
+        for description, files, options in cases:
+            with self.subTest(description):
+                name = description.replace(" ", "-")
+                run = build(self.project(files, name), self.root / f"{name}-out", *options)
+                self.assertEqual(run.code, 0, run.stderr)
+                self.assertEqual(package_code(run.out / "setup.msi"), REVISION_CODE)
+                summary = subprocess.run(["msiinfo", "suminfo", str(run.out / "setup.msi")],
+                                         stdout=subprocess.PIPE, text=True, check=True).stdout
+                self.assertIn("Template: Intel;1033", summary, "the rest of the summary stays")
+                self.assertIn("Author: Brennivax", summary)
 
 if __name__ == "__main__":
     unittest.main()

@@ -22,6 +22,8 @@ def argument_parser() -> argparse.ArgumentParser:
     parser.add_argument("out_dir", type=Path, help="the setup folder to write")
     parser.add_argument("--engine", type=Path, required=True, help="the built engine, quillmore.exe")
     parser.add_argument("--qvx", type=Path, help="the built archive library, qvx.lib")
+    parser.add_argument("--actions", type=Path,
+                        help="the built custom action library, quillmore_actions.dll, for the installer database")
     parser.add_argument("--catalogue", type=Path,
                         help="engine message catalogue (UTF-8 text) to append to qvx.lib")
     parser.add_argument("--map", type=Path, dest="map_file",
@@ -36,7 +38,8 @@ def main(argv: list[str] | None = None) -> int:
     arguments = argument_parser().parse_args(argv)
     try:
         build_setup(arguments.project_dir, arguments.out_dir, arguments.engine, arguments.qvx,
-                    arguments.catalogue, Tools(arguments.wixl, arguments.sevenzip), arguments.map_file)
+                    arguments.catalogue, Tools(arguments.wixl, arguments.sevenzip), arguments.map_file,
+                    arguments.actions)
     except (BuildError, OSError) as error:
         print(f"{PROGRAM}: error: {error}", file=sys.stderr)
         return 1

@@ -1,6 +1,7 @@
 """Reading and checking product.wxs, the installer database source: its
-Product Id, the command-header properties it names, and the conditions of
-its Components (which wixl cannot build; see installer_database.py)."""
+Product Id and Package Id, the command-header properties it names, and the
+conditions of its Components (which wixl cannot build; see
+installer_database.py)."""
 
 from __future__ import annotations
 
@@ -8,10 +9,14 @@ import re
 import xml.parsers.expat
 from dataclasses import dataclass, field
 from pathlib import Path
+from typing import TYPE_CHECKING
 
 from .errors import BuildError, Where, warn
 from .project import Project
 from .text import GUID_PATTERN
+
+if TYPE_CHECKING:
+    from .installer_tables import InstallerTable
 
 # Installer properties named after command headers, as the product's
 # installer database uses them: formatted references "[A3F2A]", "[P3F2A_1]"
@@ -37,14 +42,27 @@ class ComponentCondition:
 class InstallerSource:
     data: bytes
     product_id: tuple[str, Where] | None = None
+    package_id: tuple[str, Where] | None = None
+    # Where the </Product> end tag begins: rows the tool adds go before it.
+    product_end: int | None = None
     references: list[tuple[str, Where]] = field(default_factory=list)
     component_conditions: list[ComponentCondition] = field(default_factory=list)
+    # The project's tables/*.idt, which msibuild adds after wixl.
+    tables: list[InstallerTable] = field(default_factory=list)
 
-    def without_component_conditions(self) -> bytes:
+    def for_wixl(self, product_rows: bytes) -> bytes:
+        """The source wixl builds: without the Component conditions, which it
+        cannot build, and with product_rows added at the end of <Product>."""
+        cuts = [(c.start, c.end, b"") for c in self.component_conditions]
+        if product_rows:
+            if self.product_end is None:
+                raise BuildError("product.wxs has no <Product> element with an end tag, to which the "
+                                 "custom actions go")
+            cuts.append((self.product_end, self.product_end, product_rows))
         out, at = [], 0
-        for condition in self.component_conditions:
-            out += [self.data[at:condition.start]]
-            at = condition.end
+        for start, end, insert in sorted(cuts, key=lambda cut: cut[0]):
+            out += [self.data[at:start], insert]
+            at = end
         return b"".join(out + [self.data[at:]])
 
 
@@ -86,6 +104,8 @@ class SourceReader:
         self.elements.append((element, attributes, self.parser.CurrentByteIndex))
         if element == "Product" and "Id" in attributes:
             self.source.product_id = (attributes["Id"], self.here())
+        if element == "Package" and "Id" in attributes:
+            self.source.package_id = (attributes["Id"], self.here())
         for key, value in attributes.items():
             self.scan(value, FORMATTED_REFERENCE, self.here())
             if local(key) == "Condition":
@@ -95,6 +115,8 @@ class SourceReader:
 
     def end(self, name: str) -> None:
         element, attributes, begin = self.elements.pop()
+        if element == "Product" and self.parser.CurrentByteIndex > begin:
+            self.source.product_end = self.parser.CurrentByteIndex
         if element != "Condition":
             return
         condition = "".join(self.condition_parts.pop()).strip()
@@ -137,15 +159,20 @@ def read_installer_source(path: Path) -> InstallerSource:
     return source
 
 
-def check_installer_source(project: Project, path: Path) -> InstallerSource:
+def check_installer_source(project: Project, path: Path, tables: list[InstallerTable] | None = None) -> InstallerSource:
+    """product.wxs and the table files (whose header properties count as its own)."""
     source = read_installer_source(path)
+    source.tables = list(tables or [])
+    for table in source.tables:
+        source.references += table.references
     check_product_id(project, source)
+    check_package_id(project, source)
     if not project.check_headers:
         return source
     used = check_header_references(project, source)
     for line in project.lines:
         if project.commands.is_deferred(line.command) and not line.commented and line.header not in used:
-            warn(f"'{line.command}' (header {line.header}) is not used by {path.name}: "
+            warn(f"'{line.command}' (header {line.header}) is not used by {path.name} nor a table file: "
                  "the line changes nothing", line.where)
     return source
 
@@ -162,6 +189,19 @@ def check_product_id(project: Project, source: InstallerSource) -> None:
     if match and "{" + match.group(2).upper() + "}" != project.product_code:
         raise BuildError(f"the Product Id {product_id} differs from the product code "
                          f"{project.product_code} in project.ini", where)
+
+
+def check_package_id(project: Project, source: InstallerSource) -> None:
+    """The database's package code is the revision code (the tool writes it):
+    the engine tells an installed older build by a package code that differs
+    from its own revision code, and upgrades it."""
+    if not source.package_id:
+        return
+    package_id, where = source.package_id
+    match = GUID_PATTERN.match(package_id)
+    if package_id != "*" and (not match or "{" + match.group(2).upper() + "}" != project.revision_code):
+        raise BuildError(f"the Package Id {package_id} differs from the revision code {project.revision_code} "
+                         "in project.ini, which the tool makes the package code (leave the Id out)", where)
 
 
 def check_header_references(project: Project, source: InstallerSource) -> set[str]:

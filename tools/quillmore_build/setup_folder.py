@@ -10,10 +10,12 @@ import tempfile
 from dataclasses import dataclass
 from pathlib import Path
 
+from .custom_actions import read_action_library
 from .errors import PROGRAM, BuildError, Where, warn
 from .external_programs import Tools, run_tool
 from .installer_database import build_installer_database
 from .installer_source import InstallerSource, check_installer_source
+from .installer_tables import read_installer_tables
 from .maps import header_map, line_map
 from .package import check_package, encode_package, package_sections
 from .program_files import catalogue_bytes, read_program
@@ -31,6 +33,7 @@ class SetupInputs:
     appended: bytes  # the message catalogue that follows the library
     resources: list[str]
     picture: bytes | None
+    action_library: Path | None  # checked to be a Windows library
 
 
 def write_atomically(target: Path, data: bytes) -> None:
@@ -120,7 +123,8 @@ def write_splash_picture(picture: bytes | None, out_dir: Path) -> None:
         write_atomically(target, picture)
 
 
-def read_inputs(project_dir: Path, engine: Path, qvx: Path | None, catalogue: Path | None) -> SetupInputs:
+def read_inputs(project_dir: Path, engine: Path, qvx: Path | None, catalogue: Path | None,
+                actions: Path | None = None) -> SetupInputs:
     """Reads and checks the project and the programs; writes nothing."""
     project = load_project(project_dir)
     sections = package_sections(project)
@@ -130,14 +134,16 @@ def read_inputs(project_dir: Path, engine: Path, qvx: Path | None, catalogue: Pa
     if not wxs.is_file():
         raise BuildError("the project folder has no product.wxs (the installer database source)",
                          Where(str(project_dir)))
-    installer_source = check_installer_source(project, wxs)
+    installer_source = check_installer_source(project, wxs, read_installer_tables(project))
     engine_bytes = read_program(engine, "engine")
     library = read_program(qvx, "archive library") if qvx else None
     if catalogue and not library:
         raise BuildError("--catalogue is appended to the archive library: give --qvx as well")
     appended = catalogue_bytes(catalogue) if catalogue else b""
+    if actions:
+        read_action_library(actions)
     return SetupInputs(project, package, installer_source, engine_bytes, library, appended,
-                       resource_names(project), splash_picture(project))
+                       resource_names(project), splash_picture(project), actions)
 
 
 def write_setup_folder(inputs: SetupInputs, out_dir: Path, tools: Tools) -> Path:
@@ -148,7 +154,10 @@ def write_setup_folder(inputs: SetupInputs, out_dir: Path, tools: Tools) -> Path
     # beside the new files.
     setup_program = out_dir / f"{project.setup_name}.exe"
     setup_program.unlink(missing_ok=True)
-    build_installer_database(project, inputs.installer_source, out_dir, tools)
+    if inputs.action_library is None:
+        warn("no --actions given: the installer database cannot read the engine's installer property "
+             "file (the script's folders and values) nor restore quotes in its Property table")
+    build_installer_database(project, inputs.installer_source, out_dir, tools, inputs.action_library)
     build_resource_archive(project, inputs.resources, out_dir, tools)
     copy_data_folder(project, out_dir)
     write_splash_picture(inputs.picture, out_dir)
@@ -163,8 +172,8 @@ def write_setup_folder(inputs: SetupInputs, out_dir: Path, tools: Tools) -> Path
 
 def build_setup(project_dir: Path, out_dir: Path, engine: Path, qvx: Path | None,
                 catalogue: Path | None = None, tools: Tools | None = None,
-                map_file: Path | None = None) -> Project:
-    inputs = read_inputs(project_dir, engine, qvx, catalogue)
+                map_file: Path | None = None, actions: Path | None = None) -> Project:
+    inputs = read_inputs(project_dir, engine, qvx, catalogue, actions)
     setup_program = write_setup_folder(inputs, out_dir, tools or Tools())
     project = inputs.project
     if map_file:
