@@ -17,6 +17,7 @@ set(QM_FUZZ_TARGETS
   picture
   script_validator
   secret_text
+  selection_file
   text_forms
   text_lines
   translations
