@@ -13,6 +13,7 @@
 #include "engine/languages.h"
 #include "engine/resource_archive.h"
 #include "engine/run_initialisation.h"
+#include "engine/selection_data.h"
 #include "engine/startup_windows.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
@@ -132,7 +133,7 @@ class Bootstrap {
         break;
       case InitialisationResult::kRun:
         run_script(engine_);
-        engine_.instance_data->save_selection_data(engine_);
+        save_selection_data(engine_);
         break;
     }
     trace("  </RunScript>");

@@ -61,6 +61,15 @@ struct RunClock {
 
 enum class TargetPlatform { kWin32, kIa64, kX64 };
 
+// What identifies the product's installed instance. The package's values,
+// unless the engine runs from an instance's engine cache (whose
+// "instance.dat" names them) or "Transform Instance" made a new instance.
+struct InstanceIdentity {
+  std::string product_code;   // the Windows Installer product code, in braces
+  std::string revision_code;  // the package code of the build; names its engine cache folder
+  std::string product_title;
+};
+
 struct Engine {
   SetupPackage package;
   VariableStore variables;
@@ -81,6 +90,15 @@ struct Engine {
   // (ProgId as written, translated ProgId, translated description).
   std::vector<std::string> shortcut_texts;
   std::vector<std::string> progid_texts;
+
+  InstanceIdentity instance;
+  // A build that works from the installed product's engine cache: the name
+  // of that cache folder, found in a patch run (empty until then).
+  std::string installed_revision_code;
+  // Set by the engine cache update after "Apply Changes": the cache was
+  // written (install, advertisement) or removed (removal).
+  bool cache_written = false;
+  bool cache_removed = false;
 
   TargetPlatform target_platform = TargetPlatform::kWin32;
   // The registry view of the commands that open keys in the view of the
@@ -127,7 +145,6 @@ struct Engine {
 
   // The subsystems above the engine, wired by the program entry; never null.
   std::unique_ptr<UserInterface> user_interface = make_windowless_interface();
-  std::unique_ptr<InstanceData> instance_data = make_no_instance_data();
   std::unique_ptr<SystemRestart> restart = make_windows_restart();
 
   Engine();

@@ -37,9 +37,8 @@ bool is_translated_product(const Engine& engine) { return platform::file_exists(
 // The language an installed product was set up in, stored beside its engine
 // copy; nothing when there is no such file.
 std::optional<std::string> stored_language(const Engine& engine) {
-  const std::string cache = engine_cache_root(is_true(engine.variables.get("ALLUSERS"))) +
-                            engine.package.revision_code + "\\";
-  const std::optional<std::string> content = platform::read_whole_file(cache + engine.startup.engine_name + ".lan");
+  const std::optional<std::string> content =
+      platform::read_whole_file(engine_cache_folder(engine) + engine.startup.engine_name + ".lan");
   if (!content) return std::nullopt;
   const std::vector<std::string> lines = Translations::file_lines(*content);
   return lines.empty() ? std::string() : lines.front();

@@ -1,9 +1,9 @@
 #include "engine/run_initialisation.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "engine/engine.h"
+#include "engine/instance_bootstrap.h"
 #include "engine/interpreter.h"
 #include "engine/localization.h"
 #include "engine/resume_entry.h"
@@ -11,7 +11,6 @@
 #include "platform/account.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "platform/shell_folders.h"
 #include "script/path_text.h"
 #include "script/script_validator.h"
 #include "script/truth_text.h"
@@ -20,34 +19,10 @@ namespace qm {
 
 namespace {
 
-constexpr std::string_view kBootstrapCategory = "Bootstrap";
-
 std::string registered(const char* value_name) {
   const auto key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                                                KEY_READ);
   return key.read_string(value_name).value_or("");
-}
-
-// The product's identity and engine cache for a run from the distribution
-// media; an installed instance is recognised by the maintenance code.
-void define_instance_variables(Engine& engine, bool administrator) {
-  VariableStore& variables = engine.variables;
-  const SetupPackage& package = engine.package;
-  variables.define("PRODUCTCODE", package.product_code, kBootstrapCategory);
-  variables.define("REVISIONCODE", package.revision_code, kBootstrapCategory);
-  const std::string cache = engine_cache_root(administrator) + package.revision_code + "\\";
-  variables.define("UNINSTALLLINK", cache + file_name_of(engine.startup.engine_path), kBootstrapCategory);
-  variables.define("ENGINECACHE", cache, kBootstrapCategory);
-  if (package.build_kind == kWebMediaBuild) engine.startup.data_folder = cache;
-  variables.define("DATADIR", engine.startup.data_folder, kBootstrapCategory);
-  variables.define("NEEDSUPGRADE", "FALSE", kBootstrapCategory);
-  variables.define("MAINTENANCE", "FALSE", kBootstrapCategory);
-  engine.properties.clear();
-  variables.define("TARGETDIR", platform::shell_folder(CSIDL_PROGRAM_FILES) + package.product_title + "\\",
-                   kBootstrapCategory);
-  variables.define("STARTMENU", package.product_title, kBootstrapCategory);
-  variables.define("ALLUSERS", to_truth_text(administrator), kBootstrapCategory);
-  variables.define("NEWINSTANCE", "FALSE", category::kInitialization);
 }
 
 void record_activation_properties(Engine& engine) {
@@ -110,7 +85,7 @@ void define_predefined_variables(Engine& engine) {
   define("REPAIR", "FALSE");
   define("REMOVE", "FALSE");
   define("ROOTDIR", startup.engine_folder);
-  define("TITLE", package.product_title);
+  define("TITLE", engine.instance.product_title);
   define("COMPANY", package.publisher.publisher);
   define("ADVERTISE", "FALSE");
   define("DATE", engine.clock.date);
@@ -143,7 +118,12 @@ InitialisationResult initialise_run(Engine& engine) {
   engine.trace.write("    <BootStrap>");
   engine.startup.common_cache_root = engine_cache_root(true);
   engine.startup.user_cache_root = engine_cache_root(false);
-  define_instance_variables(engine, administrator);
+  const SetupPackage& package = engine.package;
+  engine.instance = {package.product_code, package.revision_code, package.product_title};
+  engine.installed_revision_code.clear();
+  engine.cache_written = false;
+  engine.cache_removed = false;
+  bootstrap_instance(engine);
   engine.trace.write("    </BootStrap>");
 
   build_label_table(engine);
@@ -156,6 +136,7 @@ InitialisationResult initialise_run(Engine& engine) {
   engine.trace.write("    <vrak>");
   engine.components.define(kPredefinedComponent, true, "");
   define_predefined_variables(engine);
+  load_patch_run_state(engine);
   delete_resume_entry(engine.package.product_code);
   record_activation_properties(engine);
 

@@ -50,6 +50,19 @@ std::string engine_cache_root(bool all_users) {
   return root;
 }
 
+std::string engine_cache_key(const Engine& engine) {
+  if (engine.package.build_kind == kEngineCacheBuild && !engine.installed_revision_code.empty())
+    return engine.installed_revision_code;
+  return engine.instance.revision_code;
+}
+
+std::string engine_cache_folder(const Engine& engine) {
+  const bool all_users = engine.variables.exists("ALLUSERS") && is_true(engine.variables.get("ALLUSERS"));
+  std::string root = all_users ? engine.startup.common_cache_root : engine.startup.user_cache_root;
+  if (root.empty()) root = engine_cache_root(all_users);
+  return with_trailing_backslash(root + engine_cache_key(engine));
+}
+
 void update_clock(Engine& engine) {
   // Formatting the date and time for every line would cost more than most
   // commands do; the texts only change when the clock's second does.
@@ -90,8 +103,7 @@ void refresh_cache_variables(Engine& engine) {
     link = installed_uninstaller(engine, all_users);
     cache = folder_of(link);
   } else {
-    const std::string& root = all_users ? engine.startup.common_cache_root : engine.startup.user_cache_root;
-    cache = root + engine.package.revision_code + "\\";
+    cache = engine_cache_folder(engine);
     link = cache + file_name_of(engine.startup.engine_path);
   }
   engine.variables.define("ENGINECACHE", cache, category::kInitialization);

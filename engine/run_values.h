@@ -12,6 +12,15 @@ struct Engine;
 // otherwise the local (or else roaming) one; with a trailing backslash.
 std::string engine_cache_root(bool all_users);
 
+// The name of the product's folder in the engine cache: the revision code,
+// or, for a build that works from the installed product's engine cache, the
+// installed product's folder name once a patch run has found it.
+std::string engine_cache_key(const Engine& engine);
+
+// The product's engine cache folder: the cache root for ALLUSERS + the key
+// above, with a trailing backslash.
+std::string engine_cache_folder(const Engine& engine);
+
 // Brings engine.clock's DATE and TIME texts up to date.
 void update_clock(Engine& engine);
 

@@ -16,11 +16,6 @@ class WindowlessInterface : public UserInterface {
   void hide_dialog(Engine&) override {}
 };
 
-class NoInstanceData : public InstanceData {
- public:
-  void save_selection_data(Engine&) override {}
-};
-
 class WindowsRestart : public SystemRestart {
  public:
   void request(RestartKind) override { platform::restart_windows(); }
@@ -29,7 +24,6 @@ class WindowsRestart : public SystemRestart {
 }  // namespace
 
 std::unique_ptr<UserInterface> make_windowless_interface() { return std::make_unique<WindowlessInterface>(); }
-std::unique_ptr<InstanceData> make_no_instance_data() { return std::make_unique<NoInstanceData>(); }
 std::unique_ptr<SystemRestart> make_windows_restart() { return std::make_unique<WindowsRestart>(); }
 
 }  // namespace qm

@@ -43,15 +43,6 @@ class UserInterface {
   virtual void preload_dialog(Engine& engine, std::size_t line) = 0;
 };
 
-// The data an installed instance keeps for its maintenance runs.
-class InstanceData {
- public:
-  virtual ~InstanceData() = default;
-  // Saves the feature selections and kept variables once the script has
-  // ended, normally or not.
-  virtual void save_selection_data(Engine& engine) = 0;
-};
-
 // Restarting Windows at the script's request.
 class SystemRestart {
  public:
@@ -60,10 +51,8 @@ class SystemRestart {
 };
 
 // The defaults: window messages are handled, but there are no wizard pages
-// to load and no progress display to show; no instance data is saved;
-// restart requests go to Windows.
+// to load and no progress display to show; restart requests go to Windows.
 std::unique_ptr<UserInterface> make_windowless_interface();
-std::unique_ptr<InstanceData> make_no_instance_data();
 std::unique_ptr<SystemRestart> make_windows_restart();
 
 }  // namespace qm

@@ -18,6 +18,7 @@ set(QM_FUZZ_TARGETS
   picture
   script_validator
   secret_text
+  selection_file
   text_forms
   text_lines
   translations
