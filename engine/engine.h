@@ -92,6 +92,10 @@ struct Engine {
   std::vector<std::string> progid_texts;
 
   InstanceIdentity instance;
+  // "Transform Instance" made this run a new instance: its package gets new
+  // component identifiers (once per run) and the instance's codes.
+  bool new_instance = false;
+  bool new_instance_components_renewed = false;
   // A build that works from the installed product's engine cache: the name
   // of that cache folder, found in a patch run (empty until then).
   std::string installed_revision_code;

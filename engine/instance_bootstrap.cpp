@@ -243,6 +243,7 @@ bool transform_instance(Engine& engine) {
   if (platform::file_exists(folder_of(database) + engine.startup.engine_name + ".msp")) return false;
   engine.instance.product_code = new_guid_text();
   engine.instance.revision_code = new_guid_text();
+  engine.new_instance = true;
   // The instance file beside the engine is not read again: it would give the
   // run back the identity it leaves.
   detect_instance(engine, false);

@@ -155,13 +155,6 @@ SelectionFile selection_of(const Engine& engine, bool with_data_folder_line) {
   return file;
 }
 
-// The folder and those above it, as far as they are missing.
-void create_folder_path(const std::string& folder) {
-  for (std::size_t end = folder.find('\\', 3); end != std::string::npos; end = folder.find('\\', end + 1))
-    CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
-  CreateDirectoryA(folder.c_str(), nullptr);
-}
-
 }  // namespace
 
 void read_selection_file(Engine& engine, const std::string& path, SelectionReadMode mode) {
@@ -208,7 +201,7 @@ void save_selection_data(Engine& engine) {
     if (engine.variables.persisted().empty()) return;
     const std::string path = folder + engine.startup.engine_name + ".dat";
     if (engine.cache_written) {
-      create_folder_path(folder);
+      platform::create_folder_with_parents(folder);
       write_selection_file(engine, path, SelectionWriteMode::kFull, true);
     } else {
       write_selection_file(engine, path, SelectionWriteMode::kUpdate, false);

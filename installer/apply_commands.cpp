@@ -68,7 +68,7 @@ ApplySettings settings_for(const Engine& engine, const std::string& package, con
   ApplySettings settings;
   settings.package = package;
   settings.target_folder = normalize_path_text(variables.expand(variables.get("TARGETDIR")));
-  settings.product_code = engine.package.product_code;
+  settings.product_code = engine.instance.product_code;
   settings.all_users = variables.get("ALLUSERS") == "TRUE";
   settings.variables = variables.serialize();
   settings.pass_through = engine.properties.pass_through_comma_text();

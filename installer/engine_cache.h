@@ -1,9 +1,8 @@
 #pragma once
 // The engine cache: the copy of the engine, its package and its data that
-// the product keeps for maintenance runs, and the product's registration
-// for removal. Brought up to date after each apply that completed.
-
-#include <string>
+// an installed product keeps for its maintenance runs (started from the
+// product's uninstall entry), brought up to date after each apply that
+// completed, and removed with the product.
 
 namespace qm {
 
@@ -12,8 +11,5 @@ struct Engine;
 enum class CacheUpdate { kInstall, kAdvertise, kRemove };
 
 void update_engine_cache(Engine& engine, CacheUpdate update);
-
-// The product's folder in the engine cache, with a trailing backslash.
-std::string engine_cache_folder(const Engine& engine);
 
 }  // namespace qm

@@ -108,14 +108,14 @@ void write_property_file(Engine& engine, const ApplySettings& settings, const So
 // A new instance ("Transform Instance") gets new component identifiers once
 // per run, and its own product code and package code.
 NewInstanceIdentity new_instance_identity(const Engine& engine) {
-  NewInstanceIdentity instance;
-  (void)engine;
-  return instance;
+  return NewInstanceIdentity{.requested = engine.new_instance,
+                             .components_renewed = engine.new_instance_components_renewed,
+                             .product_code = engine.instance.product_code,
+                             .cache_key = engine_cache_key(engine)};
 }
 
 void remember_new_instance(Engine& engine, const NewInstanceIdentity& instance) {
-  (void)engine;
-  (void)instance;
+  engine.new_instance_components_renewed = instance.components_renewed;
 }
 
 void prepare_package(Engine& engine, const ApplySettings& settings) {

@@ -159,4 +159,13 @@ std::string short_path_form(const std::string& path) {
   return {};
 }
 
+bool create_folder_with_parents(const std::string& folder) {
+  // Each backslash after the first character ends a folder to make; the
+  // drive ("C:\") and a network share's server part simply fail to be made.
+  for (std::size_t end = folder.find('\\', 1); end != std::string::npos; end = folder.find('\\', end + 1))
+    CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder_exists(folder);
+}
+
 }  // namespace qm::platform

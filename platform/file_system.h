@@ -44,6 +44,10 @@ void copy_as_normal_file(const std::string& from, const std::string& to);
 // child process may hold a file for a moment). True when it is gone.
 bool remove_folder_tree(const std::string& folder, int attempts = 1);
 
+// Creates the folder and every missing folder above it; true when it exists
+// afterwards.
+bool create_folder_with_parents(const std::string& folder);
+
 // The first "<parent><prefix><n>\" (n = 1, 2, ...) that does not exist, created.
 std::string create_numbered_folder(const std::string& parent, const std::string& prefix);
 

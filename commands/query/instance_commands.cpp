@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "commands/parameters.h"
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "engine/instance_bootstrap.h"
 #include "engine/selection_data.h"

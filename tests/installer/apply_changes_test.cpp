@@ -14,6 +14,7 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/registry_view.h"
 #include "platform/shell_folders.h"
 #include "platform/windows_error.h"
 #include "script/path_text.h"
@@ -50,7 +51,16 @@ std::string stored_value() {
   return platform::RegistryKey::open(HKEY_LOCAL_MACHINE, kValueKey, KEY_READ).read_string("Stored").value_or("<none>");
 }
 
-// Whatever a test leaves installed is removed again.
+constexpr const char* kRevisionCode = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr const char* kIdentityCacheKey = "SOFTWARE\\Brennivax\\Quillmore\\Ident.Cache\\";
+
+// The engine cache of the test package (its revision code), for all users.
+std::string cache_folder() {
+  return platform::shell_folder(CSIDL_COMMON_APPDATA) + kRevisionCode + "\\";
+}
+
+// Whatever a test leaves installed or registered is removed again.
 class ProductCleanup {
  public:
   explicit ProductCleanup(const TestProduct& product) : product_(product) { remove(); }
@@ -58,6 +68,10 @@ class ProductCleanup {
 
  private:
   void remove() {
+    platform::remove_folder_tree(cache_folder());
+    for (const std::string& key : {std::string(kUninstallKey) + "Sample Product", std::string(kUninstallKey) + product_.code,
+                                  std::string(kIdentityCacheKey) + product_.code})
+      platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
     if (product_state(product_) == INSTALLSTATE_UNKNOWN) return;
     MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
     MsiConfigureProductA(product_.code, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
@@ -77,6 +91,8 @@ class ApplyRun {
     run_ = std::make_unique<test::EngineRun>(package);
     Engine& engine = run_->engine();
     test::copy_file(test::program_folder() + product.database, engine.startup.installer_database);
+    // The engine cache keeps a copy of the running engine: any program stands in.
+    test::copy_file(test::program_folder() + "test_program.exe", engine.startup.engine_path);
     CreateDirectoryA(engine.startup.data_folder.c_str(), nullptr);
     test::write_file(engine.startup.data_folder + product.code, "");
     // The engine marks packages as uncompressed: their files lie in folders
@@ -103,6 +119,7 @@ TEST(ApplyChangesTest, InstallsWithTheRecordedValuesAndRemovesAgain) {
                    "Write Registry");
   install->engine().startup.trace_file = install->folder().file("install.log");
   ASSERT_TRUE(install->run());
+  EXPECT_FALSE(install->outcome().failed) << install->outcome().error_report;
   EXPECT_EQ(install->get("RESULT"), "COMPLETE") << install->get("LASTERROR");
   EXPECT_EQ(install->get("LASTERROR"), "");
   EXPECT_EQ(product_state(kApplyProduct), INSTALLSTATE_DEFAULT);
@@ -122,8 +139,22 @@ TEST(ApplyChangesTest, InstallsWithTheRecordedValuesAndRemovesAgain) {
                      platform::short_path_form(install->engine().startup.data_folder) + "\r\n"),
             std::string::npos);
 
+  // The engine cache holds what a maintenance run needs, and the product is
+  // registered for removal through it.
+  for (const char* file : {"setup.exe", "setup.msi", "setup.dat", "setup.par", "instance.dat"})
+    EXPECT_TRUE(platform::file_exists(cache_folder() + file)) << file;
+  const auto entry =
+      platform::RegistryKey::open(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "Sample Product", KEY_READ);
+  EXPECT_EQ(entry.read_string("UninstallString").value_or(""),
+            "\"" + cache_folder() + "setup.exe\" REMOVE=TRUE MODIFY=FALSE");
+  EXPECT_EQ(entry.read_string("DisplayName").value_or(""), "Sample Product");
+
   ApplyRun remove(kApplyProduct, "Apply Changes | progress | RESULT | FALSE | TRUE\n");
   ASSERT_TRUE(remove->run());
+  EXPECT_FALSE(remove->outcome().failed) << remove->outcome().error_report;
+  EXPECT_FALSE(platform::folder_exists(cache_folder()));
+  EXPECT_FALSE(platform::RegistryKey::open(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "Sample Product", KEY_READ)
+                   .valid());
   EXPECT_EQ(remove->get("RESULT"), "COMPLETE") << remove->get("LASTERROR");
   EXPECT_EQ(product_state(kApplyProduct), INSTALLSTATE_UNKNOWN);
   EXPECT_FALSE(platform::file_exists(installed_file(kApplyProduct)));
