@@ -33,15 +33,25 @@ bool holds_marker(const Engine& engine, const std::string& folder) {
   return !folder.empty() && platform::file_exists(folder + engine.package.product_code);
 }
 
+// The folder itself or its "data\" when it holds the media.
+std::optional<std::string> media_in(const Engine& engine, const std::string& folder) {
+  if (holds_marker(engine, folder)) return folder;
+  if (holds_marker(engine, folder + "data\\")) return folder + "data\\";
+  return std::nullopt;
+}
+
 // Asks for the media until a folder holds them (directly or below "data\");
-// nothing when the user gives up or the run is silent.
+// nothing when the user gives up or the run is silent. A setup source folder
+// given on the command line answers first, so that a silent maintenance run
+// can be pointed at the media as the user would point to them.
 std::optional<std::string> ask_for_media(Engine& engine) {
+  if (!engine.startup.source_folder.empty())
+    if (auto given = media_in(engine, with_trailing_backslash(engine.startup.source_folder))) return given;
   if (engine.silent()) return std::nullopt;
   while (true) {
     const std::optional<std::string> chosen = platform::browse_for_folder(kLocateSourcesTitle, engine.dialog_window);
     if (!chosen) return std::nullopt;
-    if (holds_marker(engine, *chosen)) return *chosen;
-    if (holds_marker(engine, *chosen + "data\\")) return *chosen + "data\\";
+    if (auto found = media_in(engine, *chosen)) return found;
   }
 }
 

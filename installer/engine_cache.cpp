@@ -19,9 +19,19 @@ constexpr const char* kAdvertiseMarker = "__ad";
 constexpr const char* kArchiveLibrary = "qvx.lib";
 constexpr const char* kSplashPicture = "setup.bmp";
 
-// Copies what exists; a product without a splash picture has none to keep.
+bool same_file(const std::string& first, const std::string& second) {
+  char first_full[MAX_PATH] = {};
+  char second_full[MAX_PATH] = {};
+  if (!GetFullPathNameA(first.c_str(), MAX_PATH, first_full, nullptr) ||
+      !GetFullPathNameA(second.c_str(), MAX_PATH, second_full, nullptr))
+    return false;
+  return lstrcmpiA(first_full, second_full) == 0;
+}
+
+// Copies what exists; a product without a splash picture has none to keep,
+// and a maintenance run of the cached engine finds its files in place.
 void copy_if_present(const std::string& from, const std::string& to) {
-  if (platform::file_exists(from)) platform::copy_as_normal_file(from, to);
+  if (platform::file_exists(from) && !same_file(from, to)) platform::copy_as_normal_file(from, to);
 }
 
 void write_language_file(const Engine& engine, const std::string& path) {
@@ -35,7 +45,7 @@ void write_cache(Engine& engine, const std::string& folder) {
   const StartupValues& startup = engine.startup;
   platform::create_folder_with_parents(folder);
   if (engine.package.build_kind == kWebMediaBuild) platform::write_whole_file(folder + engine.instance.product_code, "");
-  platform::copy_as_normal_file(startup.engine_path, folder + file_name_of(startup.engine_path));
+  copy_if_present(startup.engine_path, folder + file_name_of(startup.engine_path));
   copy_if_present(startup.installer_database, folder + startup.engine_name + ".msi");
   copy_if_present(startup.engine_folder + startup.engine_name + ".res", folder + startup.engine_name + ".res");
   copy_if_present(startup.engine_folder + kArchiveLibrary, folder + kArchiveLibrary);

@@ -98,10 +98,13 @@ def copy_data_folder(project: Project, out_dir: Path) -> None:
     target = out_dir / "data"
     if target.exists():
         shutil.rmtree(target)
-    if not source.is_dir():
-        return
-    shutil.copytree(source, target)
-    # The engine recognises its setup source folder by a file named like the product code.
+    if source.is_dir():
+        shutil.copytree(source, target)
+    else:
+        target.mkdir()
+    # The engine recognises its setup media by a file named like the product
+    # code (a maintenance run asks for the media until it finds it), so every
+    # setup folder has one, also when the project has no data of its own.
     (target / project.product_code).write_bytes(b"")
 
 
