@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -22,6 +23,7 @@
 #include "script/path_text.h"
 #include "tests/support/registry_keys.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wizard_driver.h"
 
 namespace qm {
 namespace {
@@ -34,7 +36,14 @@ constexpr const char* kTargetFolder = "C:\\Program Files\\Brennivax\\Sample Prod
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kIdentityCacheKey = "SOFTWARE\\Brennivax\\Quillmore\\Ident.Cache\\";
 
-std::string setup_of(const std::string& name) { return test::program_folder() + "..\\setups\\" + name + "\\setup.exe"; }
+// The setup folders the build makes beside the test programs' folder, as a
+// full path without ".." (the wizard driver knows a setup by its path).
+std::string setup_of(const std::string& name) {
+  const std::string path = test::program_folder() + "..\\setups\\" + name + "\\setup.exe";
+  char full[MAX_PATH] = {};
+  GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  return full;
+}
 
 std::string cache_root() { return platform::shell_folder(CSIDL_COMMON_APPDATA); }
 
@@ -187,6 +196,46 @@ TEST_F(DemoLifecycleTest, NewerBuildUpgradesTheInstalledOne) {
   // The uninstall entry now starts the newer build's engine.
   EXPECT_EQ(uninstall_value("Sample Product", "UninstallString"),
             quoted(cache_root() + kDemo11Revision + "\\setup.exe") + " REMOVE=TRUE MODIFY=FALSE");
+}
+
+// A first install as a user makes it: every page of the wizard, a folder of
+// the user's choice.
+TEST_F(DemoLifecycleTest, InstallThroughTheWizard) {
+  const std::string chosen = "C:\\Program Files\\Brennivax\\Chosen Place\\";
+  std::uint32_t exit_code = 1;
+  std::thread setup([&] { exit_code = test::run_and_wait(quoted(setup_of("demo"))); });
+  test::WizardDriver wizard(setup_of("demo"));
+  const auto user = [&] {
+    ASSERT_TRUE(wizard.wait_for_page("Title"));
+    wizard.click("Next");
+    ASSERT_TRUE(wizard.wait_for_page("LicenseText"));
+    wizard.tick("Accept");
+    wizard.click("Next");
+    ASSERT_TRUE(wizard.wait_for_page("Folder"));
+    wizard.type("Folder", chosen);
+    wizard.click("Next");
+    ASSERT_TRUE(wizard.wait_for_page("Features"));
+    wizard.click("Next");
+    ASSERT_TRUE(wizard.wait_for_page("Summary"));
+    wizard.click("Next");
+    // The progress page, then the last page once Windows Installer is done.
+    ASSERT_TRUE(wizard.wait_for_page("Progress"));
+    for (int wait = 0; wait < 600 && wizard.control("Progress") && IsWindowVisible(wizard.page()); ++wait) Sleep(100);
+    ASSERT_TRUE(wizard.wait_for_page("Body"));
+    ASSERT_EQ(wizard.text("Next"), "&Finish");
+    wizard.click("Next");
+  };
+  user();
+  if (HasFatalFailure()) wizard.end_program();
+  setup.join();
+  EXPECT_EQ(exit_code, 0u);
+  EXPECT_EQ(last_apply_report("Sample Product"), "install 1.0.0: COMPLETE ");
+  EXPECT_EQ(MsiQueryProductStateA(kDemoCode), INSTALLSTATE_DEFAULT);
+  EXPECT_TRUE(platform::file_exists(chosen + "readme.txt"));
+  EXPECT_TRUE(platform::file_exists(chosen + "Help\\help.txt"));
+  EXPECT_EQ(uninstall_value("Sample Product", "InstallLocation"), chosen);
+  remove_everything(kDemoCode, "Sample Product");
+  platform::remove_folder_tree(chosen, 3);
 }
 
 TEST(RebootSetupTest, RestartRequestEndsTheRunWith3010AndValuesArriveExactly) {
