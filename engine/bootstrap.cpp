@@ -142,8 +142,12 @@ class Bootstrap {
   // Every way out: the support folder goes, and the trace closes when asked.
   void remove_support_folder(bool trace_it) {
     if (trace_it) trace("  <CachedSupportDir>");
-    if (!engine_.startup.support_folder.empty())
-      platform::remove_folder_tree(engine_.startup.support_folder, kSupportFolderAttempts);
+    const std::string& folder = engine_.startup.support_folder;
+    // A folder still in use (a helper process of Windows Installer may keep
+    // it as its working folder until this process ends) goes at the next
+    // restart; its files are gone already.
+    if (!folder.empty() && !platform::remove_folder_tree(folder, kSupportFolderAttempts))
+      MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     if (trace_it) trace("  </CachedSupportDir>");
   }
 
