@@ -220,6 +220,11 @@ void run_windows_installer(Engine& engine, const ApplySettings& settings, const 
       .source_list = paths.source_list};
   const std::string properties = installer_property_string(inputs);
   outcome.installer_ran = true;
+  // Windows Installer may start a helper process for the package's custom
+  // actions, which keeps the working folder it was started in until this
+  // process ends: it gets the temporary folder, so that the support folder
+  // can be deleted when the run is over.
+  platform::WorkingFolderScope helper_working_folder(engine.startup.temp_folder);
   const UINT result =
       settings.patch ? apply_patch(engine, settings, paths, properties)
                      : msi.function<UINT WINAPI(LPCSTR, LPCSTR)>("MsiInstallProductA")(settings.package.c_str(),
