@@ -21,6 +21,7 @@
 #include "platform/registry_view.h"
 #include "platform/shell_folders.h"
 #include "script/path_text.h"
+#include "tests/support/message_box.h"
 #include "tests/support/registry_keys.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wizard_driver.h"
@@ -32,6 +33,7 @@ constexpr const char* kDemoCode = "{6F1C2A0B-3D4E-4F50-8A61-72B3C4D5E6F7}";
 constexpr const char* kDemoRevision = "{0D9E8F7A-6B5C-4D3E-9F2A-1B0C9D8E7F6A}";
 constexpr const char* kDemo11Revision = "{A0388E49-7BF1-4C52-8E01-A90660EC4BE3}";
 constexpr const char* kRebootRevision = "{4DAF6B20-8C3E-4F97-B1D5-0E2A4C6F8B3A}";
+constexpr const char* kCancelRevision = "{92F4B1D5-A03C-4E68-87F9-3D5B7F9A1C2E}";
 constexpr const char* kTargetFolder = "C:\\Program Files\\Brennivax\\Sample Product\\";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kIdentityCacheKey = "SOFTWARE\\Brennivax\\Quillmore\\Ident.Cache\\";
@@ -94,7 +96,7 @@ void remove_everything(const char* code, const std::string& title) {
     platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
   // The cache folders of the test products, and folders moved aside because
   // their engine was running.
-  for (const char* revision : {kDemoRevision, kDemo11Revision, kRebootRevision})
+  for (const char* revision : {kDemoRevision, kDemo11Revision, kRebootRevision, kCancelRevision})
     platform::remove_folder_tree(cache_root() + revision, 3);
   for (int n = 0; n < 10; ++n) platform::remove_folder_tree(cache_root() + "~" + std::to_string(n), 3);
   DeleteFileA((temp_folder() + title + " setup.txt").c_str());
@@ -248,6 +250,40 @@ TEST(RebootSetupTest, RestartRequestEndsTheRunWith3010AndValuesArriveExactly) {
             "it's \"quoted\" [NOTAPROPERTY] ` 100% {x}");
   remove_everything(kCode, "Reboot Product");
   platform::delete_registry_tree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quillmore Tests", platform::RegistryView::kDefault);
+}
+
+// The user cancels on the progress page once the files are copied: the
+// confirmation, then Windows Installer ends the installation and the script
+// learns CANCEL. (Wine's installer takes the cancel at the custom action
+// after its pause, and leaves the copied file, which Windows rolls back.)
+TEST(CancelSetupTest, CancelOnTheProgressPageEndsInCancel) {
+  constexpr const char* kCode = "{81E3A0C4-9F2B-4D57-B6E8-2C4A6E8F0B1D}";
+  const std::string installed = platform::shell_folder(CSIDL_PROGRAM_FILES) + "Quillmore Cancel Test\\readme.txt";
+  remove_everything(kCode, "Cancel Product");
+  std::uint32_t exit_code = 1;
+  std::thread setup([&] {
+    exit_code = test::run_and_wait(quoted(setup_of("cancel")) + " " +
+                                   quoted("QMPAUSEPROGRAM=" + test::program_folder() + "test_program.exe"));
+  });
+  test::WizardDriver wizard(setup_of("cancel"));
+  const auto user = [&] {
+    ASSERT_TRUE(wizard.wait_for_page("Progress"));
+    for (int wait = 0; wait < 600 && !platform::file_exists(installed); ++wait) Sleep(100);
+    ASSERT_TRUE(platform::file_exists(installed)) << "the files were never copied";
+    PostMessageA(wizard.control("Cancel"), BM_CLICK, 0, 0);
+    const test::SeenMessageBox confirmation = test::answer_message_box("Cancel Product - Quillmore Wizard", IDYES);
+    EXPECT_EQ(confirmation.text, "Are you sure you want to cancel?");
+  };
+  user();
+  if (HasFatalFailure()) wizard.end_program();
+  setup.join();
+  EXPECT_EQ(exit_code, 0u);
+  // LASTERROR holds Windows Installer's word for the cancelled installation.
+  EXPECT_TRUE(last_apply_report("Cancel Product").starts_with("CANCEL ")) << last_apply_report("Cancel Product");
+  EXPECT_EQ(MsiQueryProductStateA(kCode), INSTALLSTATE_UNKNOWN);
+  remove_everything(kCode, "Cancel Product");
+  DeleteFileA(installed.c_str());
+  RemoveDirectoryA(folder_of(installed).c_str());
 }
 
 }  // namespace
