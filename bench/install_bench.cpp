@@ -15,6 +15,7 @@
 
 #include "bench/stopwatch.h"
 #include "platform/registry.h"
+#include "script/text_lines.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -39,13 +40,7 @@ double timed_run(const std::string& command_line, std::uint32_t& exit_code) {
 // (one item a line, name then value), written as a command line's
 // NAME="value" pairs.
 std::string kept_properties(const std::string& par_file) {
-  const std::string text = qm::test::read_file(par_file);
-  std::vector<std::string> items;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find("\r\n", start);
-    items.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    start = end == std::string::npos ? text.size() : end + 2;
-  }
+  const std::vector<std::string> items = qm::split_lines(qm::test::read_file(par_file));
   std::string pairs;
   for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
     std::string value;

@@ -40,8 +40,6 @@ struct ApplyOutcome {
   bool failed = false;
   bool reboot = false;
   std::string error_text;
-  // The last fatal-exit or error message Windows Installer sent.
-  std::string last_error_message;
 };
 
 // The result of a run, as "Apply Changes" reports it.

@@ -86,13 +86,7 @@ void InstallerProgress::action_start(std::string_view text) {
 
 InstallerMessageHandler::InstallerMessageHandler(InstallerMessageSettings settings, ProgressCallback progress,
                                                  MessageBoxFunction message_box)
-    : settings_(std::move(settings)), progress_callback_(std::move(progress)), message_box_(std::move(message_box)) {
-  if (!message_box_) {
-    message_box_ = [this](const std::string& text, UINT style) {
-      return MessageBoxA(settings_.owner, text.c_str(), settings_.caption.c_str(), style);
-    };
-  }
-}
+    : settings_(std::move(settings)), progress_callback_(std::move(progress)), message_box_(std::move(message_box)) {}
 
 int InstallerMessageHandler::show_box(std::string_view title, std::string_view text, UINT style, UINT icon,
                                       int quiet_answer) {
@@ -100,7 +94,8 @@ int InstallerMessageHandler::show_box(std::string_view title, std::string_view t
   std::string shown(title);
   if (!shown.empty()) shown += "\r\r";
   shown += text;
-  const int answer = message_box_(shown, style | icon);
+  const int answer = message_box_ ? message_box_(shown, style | icon)
+                                  : MessageBoxA(settings_.owner, shown.c_str(), settings_.caption.c_str(), style | icon);
   // Windows answers 0 when it cannot show the box; so does Wine's -1.
   return answer < 0 ? 0 : answer;
 }

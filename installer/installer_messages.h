@@ -58,15 +58,19 @@ class InstallerMessageHandler {
   // be shown. Tests put their own here.
   using MessageBoxFunction = std::function<int(const std::string& text, UINT style)>;
 
+  // Without `message_box`, boxes are Windows' own, owned and titled as the
+  // settings say.
   InstallerMessageHandler(InstallerMessageSettings settings, ProgressCallback progress,
                           MessageBoxFunction message_box = {});
+  // Windows Installer holds its address while it runs.
+  InstallerMessageHandler(const InstallerMessageHandler&) = delete;
+  InstallerMessageHandler& operator=(const InstallerMessageHandler&) = delete;
 
   // The answer to Windows Installer for one message.
   int handle(UINT type, std::string_view text);
 
   // The text of the last fatal-exit or error message, shown or not.
   const std::string& last_error_message() const { return last_error_message_; }
-  const InstallerProgress& progress() const { return progress_; }
 
   // For MsiSetExternalUIA, with this handler as the context.
   static INT CALLBACK external_ui(LPVOID context, UINT type, LPCSTR message);

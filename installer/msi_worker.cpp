@@ -256,7 +256,6 @@ void run_msi_worker(Engine& engine, const ApplySettings& settings, ApplyOutcome&
     throw;
   }
   DeleteFileA(property_file.c_str());
-  outcome.last_error_message = handler.last_error_message();
   if (outcome.failed && outcome.error_text.empty())
     outcome.error_text = handler.last_error_message().empty() ? "General setup failure" : handler.last_error_message();
   if (outcome.error_text.ends_with('.')) outcome.error_text.pop_back();

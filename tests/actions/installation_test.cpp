@@ -30,12 +30,6 @@ constexpr const char* kLineValue = "PAC710001_3";
 
 std::string built_package() { return test::program_folder() + "..\\setups\\actions_probe\\setup.msi"; }
 
-std::string temporary_folder() {
-  char folder[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof folder, folder);
-  return folder;
-}
-
 std::string default_install_folder() {
   char folder[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
@@ -125,7 +119,7 @@ TEST(InstallationTest, ThePropertyFileDecidesValuesAndFolder) {
     test::TempFolder target;
     auto properties = c.properties;
     properties.insert(properties.begin(), {"TARGETDIR", target.path()});
-    const PropertyFile file(c.in_engine_folder ? engine_temp.path() : temporary_folder(),
+    const PropertyFile file(c.in_engine_folder ? engine_temp.path() : test::system_temp_folder(),
                             property_file_text(properties) + c.trailer);
     Installation installation(built_package(),
                               c.in_engine_folder ? "MSINTEMP=\"" + engine_temp.path() + "\"" : std::string());
@@ -181,7 +175,7 @@ TEST(InstallationTest, WithoutAFileThePackageInstallsAsItSaysAndGetsItsQuotesBac
   mark_uncompressed(package);
   // No file in this empty folder, nor in the installer's own.
   test::TempFolder engine_temp;
-  ASSERT_FALSE(file_exists(temporary_folder() + kProductCode));
+  ASSERT_FALSE(file_exists(test::system_temp_folder() + kProductCode));
 
   Installation installation(package, "MSINTEMP=\"" + engine_temp.path() + "\" GIVEN=\"from the command line\"");
   ASSERT_EQ(installation.result(), static_cast<UINT>(ERROR_SUCCESS));

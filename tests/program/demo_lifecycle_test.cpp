@@ -21,6 +21,7 @@
 #include "platform/registry_view.h"
 #include "platform/shell_folders.h"
 #include "script/path_text.h"
+#include "script/text_lines.h"
 #include "tests/support/message_box.h"
 #include "tests/support/registry_keys.h"
 #include "tests/support/temp_folder.h"
@@ -49,17 +50,11 @@ std::string setup_of(const std::string& name) {
 
 std::string cache_root() { return platform::shell_folder(CSIDL_COMMON_APPDATA); }
 
-std::string temp_folder() {
-  char folder[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof folder, folder);
-  return folder;
-}
-
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // The last line the demo script wrote about its apply: mode, version, result.
 std::string last_apply_report(const std::string& title) {
-  std::string text = test::read_file(temp_folder() + title + " setup.txt");
+  std::string text = test::read_file(test::system_temp_folder() + title + " setup.txt");
   while (text.ends_with('\n') || text.ends_with('\r')) text.pop_back();
   return text.substr(text.find_last_of('\n') + 1);
 }
@@ -67,13 +62,7 @@ std::string last_apply_report(const std::string& title) {
 // A component's state as a selection file keeps it: the names, a "$" line,
 // then the states in the same order.
 std::string kept_state(const std::string& selection_file, const std::string& component) {
-  std::vector<std::string> lines;
-  const std::string text = test::read_file(selection_file);
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    start = end == std::string::npos ? text.size() : end + 2;
-  }
+  const std::vector<std::string> lines = split_lines(test::read_file(selection_file));
   const auto separator = std::find(lines.begin(), lines.end(), "$");
   const auto name = std::find(lines.begin(), separator, component);
   if (name == separator) return "<not kept>";
@@ -99,7 +88,7 @@ void remove_everything(const char* code, const std::string& title) {
   for (const char* revision : {kDemoRevision, kDemo11Revision, kRebootRevision, kCancelRevision})
     platform::remove_folder_tree(cache_root() + revision, 3);
   for (int n = 0; n < 10; ++n) platform::remove_folder_tree(cache_root() + "~" + std::to_string(n), 3);
-  DeleteFileA((temp_folder() + title + " setup.txt").c_str());
+  DeleteFileA((test::system_temp_folder() + title + " setup.txt").c_str());
 }
 
 class DemoLifecycleTest : public ::testing::Test {

@@ -12,12 +12,17 @@
 
 namespace qm::test {
 
-TempFolder::TempFolder() {
-  char temp[MAX_PATH + 1];
+std::string system_temp_folder() {
+  char temp[MAX_PATH + 1] = {};
   GetTempPathA(sizeof temp, temp);
+  return temp;
+}
+
+TempFolder::TempFolder() {
+  const std::string temp = system_temp_folder();
   static unsigned counter = 0;
   for (;;) {
-    path_ = std::string(temp) + "qmtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
+    path_ = temp + "qmtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
     if (CreateDirectoryA(path_.c_str(), nullptr)) return;
     if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
   }

@@ -32,6 +32,9 @@ void copy_file(const std::string& from, const std::string& to);
 // program and library), with a trailing backslash.
 std::string program_folder();
 
+// Windows' temporary folder (the engine's TEMPDIR), with a trailing backslash.
+std::string system_temp_folder();
+
 // Runs a command line, waits for it and gives its full 32-bit exit code.
 std::uint32_t run_and_wait(const std::string& command_line);
 
