@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -24,6 +23,7 @@
 #include "script/text_lines.h"
 #include "tests/support/message_box.h"
 #include "tests/support/registry_keys.h"
+#include "tests/support/started_program.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wizard_driver.h"
 
@@ -193,8 +193,7 @@ TEST_F(DemoLifecycleTest, NewerBuildUpgradesTheInstalledOne) {
 // the user's choice.
 TEST_F(DemoLifecycleTest, InstallThroughTheWizard) {
   const std::string chosen = "C:\\Program Files\\Brennivax\\Chosen Place\\";
-  std::uint32_t exit_code = 1;
-  std::thread setup([&] { exit_code = test::run_and_wait(quoted(setup_of("demo"))); });
+  test::StartedProgram setup(quoted(setup_of("demo")));
   test::WizardDriver wizard(setup_of("demo"));
   const auto user = [&] {
     ASSERT_TRUE(wizard.wait_for_page("Title"));
@@ -217,9 +216,8 @@ TEST_F(DemoLifecycleTest, InstallThroughTheWizard) {
     wizard.click("Next");
   };
   user();
-  if (HasFatalFailure()) wizard.end_program();
-  setup.join();
-  EXPECT_EQ(exit_code, 0u);
+  if (HasFatalFailure()) setup.end();
+  EXPECT_EQ(setup.wait(), 0u);
   EXPECT_EQ(last_apply_report("Sample Product"), "install 1.0.0: COMPLETE ");
   EXPECT_EQ(MsiQueryProductStateA(kDemoCode), INSTALLSTATE_DEFAULT);
   EXPECT_TRUE(platform::file_exists(chosen + "readme.txt"));
@@ -249,11 +247,8 @@ TEST(CancelSetupTest, CancelOnTheProgressPageEndsInCancel) {
   constexpr const char* kCode = "{81E3A0C4-9F2B-4D57-B6E8-2C4A6E8F0B1D}";
   const std::string installed = platform::shell_folder(CSIDL_PROGRAM_FILES) + "Quillmore Cancel Test\\readme.txt";
   remove_everything(kCode, "Cancel Product");
-  std::uint32_t exit_code = 1;
-  std::thread setup([&] {
-    exit_code = test::run_and_wait(quoted(setup_of("cancel")) + " " +
-                                   quoted("QMPAUSEPROGRAM=" + test::program_folder() + "test_program.exe"));
-  });
+  test::StartedProgram setup(quoted(setup_of("cancel")) + " " +
+                             quoted("QMPAUSEPROGRAM=" + test::program_folder() + "test_program.exe"));
   test::WizardDriver wizard(setup_of("cancel"));
   const auto user = [&] {
     ASSERT_TRUE(wizard.wait_for_page("Progress"));
@@ -264,9 +259,8 @@ TEST(CancelSetupTest, CancelOnTheProgressPageEndsInCancel) {
     EXPECT_EQ(confirmation.text, "Are you sure you want to cancel?");
   };
   user();
-  if (HasFatalFailure()) wizard.end_program();
-  setup.join();
-  EXPECT_EQ(exit_code, 0u);
+  if (HasFatalFailure()) setup.end();
+  EXPECT_EQ(setup.wait(), 0u);
   // LASTERROR holds Windows Installer's word for the cancelled installation.
   EXPECT_TRUE(last_apply_report("Cancel Product").starts_with("CANCEL ")) << last_apply_report("Cancel Product");
   EXPECT_EQ(MsiQueryProductStateA(kCode), INSTALLSTATE_UNKNOWN);

@@ -95,13 +95,12 @@ TEST(TranslatedSetupTest, SilentRunsInEveryMode) {
 
 // Runs the setup with a user at the screen: `user` gets the language dialog.
 std::uint32_t run_with_user(const test::SetupFolder& folder, const std::function<void(HWND)>& user) {
-  std::uint32_t exit_code = 0xFFFFFFFF;
-  std::thread setup([&] { exit_code = folder.run(""); });
+  test::StartedProgram setup = folder.start("");
   HWND dialog = test::wait_for_program_window(folder.setup(), "QuillmoreDialogForm", "Select Setup Language");
   if (dialog != nullptr) user(dialog);
-  setup.join();
+  if (dialog == nullptr || ::testing::Test::HasFatalFailure()) setup.end();
   EXPECT_NE(dialog, nullptr) << "no language dialog";
-  return exit_code;
+  return setup.wait();
 }
 
 HWND child(HWND window, const char* window_class, const char* text = nullptr) {

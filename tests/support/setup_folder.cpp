@@ -22,6 +22,10 @@ std::uint32_t SetupFolder::run(const std::string& arguments) const {
   return run_and_wait("\"" + setup_ + "\" " + arguments);
 }
 
+StartedProgram SetupFolder::start(const std::string& arguments) const {
+  return StartedProgram("\"" + setup_ + "\" " + arguments);
+}
+
 std::map<std::string, std::string> SetupFolder::variables(const std::string& dump) const {
   std::map<std::string, std::string> variables;
   const std::string file = folder_.file(dump + ".txt");

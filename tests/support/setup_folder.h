@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/support/package_text.h"
+#include "tests/support/started_program.h"
 #include "tests/support/temp_folder.h"
 
 namespace qm::test {
@@ -27,6 +28,9 @@ class SetupFolder {
 
   // Runs setup.exe with these arguments; the full exit code.
   std::uint32_t run(const std::string& arguments) const;
+  // Starts setup.exe with these arguments without waiting (a test then acts
+  // as its user).
+  StartedProgram start(const std::string& arguments) const;
 
   // The variables as the last "dump" line (or "dump <dump>") of the last run
   // found them, by name; empty when no such line ran.

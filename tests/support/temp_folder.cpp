@@ -1,5 +1,7 @@
 #include "tests/support/temp_folder.h"
 
+#include "tests/support/started_program.h"
+
 #include <windows.h>
 
 #include <fstream>
@@ -64,18 +66,7 @@ std::string program_folder() {
 }
 
 std::uint32_t run_and_wait(const std::string& command_line) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string mutable_line = command_line;
-  if (!CreateProcessA(nullptr, mutable_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    throw std::runtime_error("cannot start " + command_line + " (error " + std::to_string(GetLastError()) + ")");
-  platform::UniqueHandle process_handle(process.hProcess);
-  platform::UniqueHandle thread_handle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  return code;
+  return StartedProgram(command_line).wait(INFINITE);
 }
 
 }  // namespace qm::test

@@ -64,7 +64,9 @@ bool WizardDriver::wait_for_page(const std::string& control_name_wanted) {
   while (std::chrono::steady_clock::now() < deadline) {
     HWND page = wait_for_program_window(program_path_, kPageClass, nullptr);
     if (page != nullptr) {
-      // Every visible page of the program: the one with that control.
+      // Only the program's topmost visible page counts: while the wizard
+      // changes pages the page it leaves may still be visible beneath the
+      // new one for a moment, and must not be taken for the page wanted.
       for (HWND candidate = GetTopWindow(nullptr); candidate != nullptr;
            candidate = GetNextWindow(candidate, GW_HWNDNEXT)) {
         if (!IsWindowVisible(candidate) || !is_class(candidate, kPageClass)) continue;
@@ -78,6 +80,7 @@ bool WizardDriver::wait_for_page(const std::string& control_name_wanted) {
           page_ = candidate;
           return true;
         }
+        break;
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -144,16 +147,5 @@ void WizardDriver::select(const std::string& name, const std::string& item) cons
 }
 
 void WizardDriver::click(const std::string& name) const { PostMessageA(control(name), BM_CLICK, 0, 0); }
-
-void WizardDriver::end_program() const {
-  HWND any = wait_for_program_window(program_path_, kPageClass, nullptr);
-  DWORD process_id = 0;
-  if (any != nullptr) GetWindowThreadProcessId(any, &process_id);
-  if (process_id == 0) return;
-  if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, process_id)) {
-    TerminateProcess(process, 99);
-    CloseHandle(process);
-  }
-}
 
 }  // namespace qm::test

@@ -44,9 +44,6 @@ class WizardDriver {
   // message box).
   void click(const std::string& control) const;
 
-  // Ends the program at once (a test that failed half-way cleans up with it).
-  void end_program() const;
-
  private:
   std::string program_path_;
   HWND page_ = nullptr;

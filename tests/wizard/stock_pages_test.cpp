@@ -12,7 +12,6 @@
 
 #include <functional>
 #include <map>
-#include <thread>
 
 #include "tests/support/message_box.h"
 #include "tests/support/screen_capture.h"
@@ -62,13 +61,11 @@ int bar_position(const test::WizardDriver& wizard, const char* bar) {
 std::map<std::string, std::string> run_with_user(const std::string& script,
                                                  const std::function<void(test::WizardDriver&)>& user) {
   test::SetupFolder folder(test::script_package(script).text(), "stock_pages.7z");
-  std::uint32_t exit_code = 1;
-  std::thread setup([&] { exit_code = folder.run(""); });
+  test::StartedProgram setup = folder.start("");
   test::WizardDriver wizard(folder.setup());
   user(wizard);
-  if (::testing::Test::HasFatalFailure()) wizard.end_program();
-  setup.join();
-  EXPECT_EQ(exit_code, 0u);
+  if (::testing::Test::HasFatalFailure()) setup.end();
+  EXPECT_EQ(setup.wait(), 0u);
   return folder.variables();
 }
 

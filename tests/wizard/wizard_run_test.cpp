@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <thread>
 
 #include "tests/support/message_box.h"
 #include "tests/support/screen_capture.h"
@@ -43,13 +42,12 @@ std::string text_of(HWND window) {
 // Runs the setup; `user` gets its page.
 std::map<std::string, std::string> run_with_user(const std::function<void(HWND)>& user, const std::string& script = kScript) {
   test::SetupFolder folder(test::script_package(script).text(), "wizard.7z");
-  std::uint32_t exit_code = 1;
-  std::thread setup([&] { exit_code = folder.run(""); });
+  test::StartedProgram setup = folder.start("");
   HWND page = test::wait_for_program_window(folder.setup(), "QuillmoreWizardPage", kCaption);
   if (page != nullptr) user(page);
-  setup.join();
+  if (page == nullptr || ::testing::Test::HasFatalFailure()) setup.end();
   EXPECT_NE(page, nullptr) << "no page";
-  EXPECT_EQ(exit_code, 0u);
+  EXPECT_EQ(setup.wait(), 0u);
   return folder.variables();
 }
 

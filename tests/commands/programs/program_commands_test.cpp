@@ -259,8 +259,7 @@ TEST(RunProgramInSetupTest, TheWizardAnswersWhileAProgramRuns) {
       "Check Service | NoSuchService | | SERVICE\n"
       "dump";
   test::SetupFolder folder(test::script_package(script).text(), "wizard.7z");
-  std::uint32_t exit_code = 1;
-  std::thread setup([&] { exit_code = folder.run(""); });
+  test::StartedProgram setup = folder.start("");
 
   test::WizardDriver wizard(folder.setup());
   ASSERT_TRUE(wizard.wait_for_page("Next")) << "the page";
@@ -281,8 +280,7 @@ TEST(RunProgramInSetupTest, TheWizardAnswersWhileAProgramRuns) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, process_id);
   TerminateProcess(process, 5);
   CloseHandle(process);
-  setup.join();
-  EXPECT_EQ(exit_code, 0u);
+  EXPECT_EQ(setup.wait(), 0u);
   const auto variables = folder.variables();
   EXPECT_EQ(variables.at("CODE"), "5");
   EXPECT_EQ(variables.at("REGISTERED"), "TRUE");
