@@ -79,8 +79,11 @@ class RetryForm {
   HWND add_group_end_label(const std::string& text, int left, int top, int width, int height) {
     return add_child("STATIC", text, SS_LEFT | WS_GROUP, 0, 0, {left, top, left + width, top + height});
   }
+  // A group box paints only its frame and caption; transparent, it is not
+  // clipped out of the form's painting, which fills its inside.
   HWND add_group_box(const std::string& text, int left, int top, int width, int height) {
-    return add_child("BUTTON", text, BS_GROUPBOX | WS_GROUP, 0, 0, {left, top, left + width, top + height});
+    return add_child("BUTTON", text, BS_GROUPBOX | WS_GROUP, WS_EX_TRANSPARENT, 0,
+                     {left, top, left + width, top + height});
   }
   HWND add_edit(int id, const std::string& text, bool hidden_text, int left, int top, int width) {
     const DWORD style = ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP | (hidden_text ? ES_PASSWORD : 0);
