@@ -2,8 +2,8 @@
 # Pictures of the wizard for people to look at: every stock page, a message
 # box, the notification-area balloon, the engine's own balloon and the web
 # media retry dialogs, plus the control families' test pages, as PNG files in
-# build/screenshots/. Builds
-# first, then runs the tests that take the pictures under the Wine bench.
+# build/screenshots/. Builds first, then runs the tests that take the
+# pictures under the Wine bench.
 #
 #   scripts/screenshots.sh   (QM_BUILD_DIR chooses the build folder; default build/)
 set -euo pipefail
