@@ -18,7 +18,7 @@ DOLLAR_ENTRY = "$DOLLAR$"  # how a parameter field that is exactly "$" is writte
 COMMENTED_STATE = "C"     # the line state of a commented-out line
 
 # Archive passwords are kept scrambled in the web media secret table; the
-# engine reads them back with the same key (engine/secret_text.cpp).
+# engine reads them back with the same key (script/secret_text.cpp).
 SECRET_KEY = bytes([0x51, 0x75, 0x69, 0x6C, 0x6C, 0x6D, 0x6F, 0x72,
                     0x65, 0x9A, 0x3C, 0xD7, 0x28, 0xB1, 0x46, 0xE3])
 
@@ -42,6 +42,9 @@ def secret_table(project: Project) -> list[Text]:
     entries: list[Text] = []
     for name, password in project.settings.web_media_secrets:
         entries += [name, Text(scramble_secret(password.value), password.where)]
+    # The engine looks a block's password up by the name its archive has.
+    for block in project.web_blocks:
+        entries += [Text(block.name, block.where), Text(scramble_secret(block.password), block.where)]
     if project.resource_password:
         entries += [Text(f"{project.setup_name}.res", project.settings_where),
                     Text(scramble_secret(project.resource_password), project.settings_where)]
@@ -81,6 +84,8 @@ def package_sections(project: Project) -> list[Section]:
     components = pairs(settings.components) or [Text(PREDEFINED_COMPONENT, where), Text("0", where)]
     media_files = [Text(media_folder(e.value), e.where) if i == 2 else e
                    for triple in settings.media_files for i, e in enumerate(triple)]
+    if project.web_media is not None:
+        media_files += [Text(entry, where) for triple in project.web_media.media_files for entry in triple]
     headers = [entry for line in lines if line.header is not None
                for entry in (Text(line.header, line.where), Text(str(line.index), line.where))]
 

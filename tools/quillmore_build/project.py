@@ -4,7 +4,7 @@ what every script line needs in the package (see line_assignments.py)."""
 from __future__ import annotations
 
 import re
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from pathlib import Path
 
 from .commands import BuiltinCommands, read_builtin_commands
@@ -13,6 +13,8 @@ from .line_assignments import assign_headers, assign_identifiers, assign_record_
 from .project_ini import Setting, Settings, read_settings
 from .script_txt import ScriptLine, read_script
 from .text import Text, is_windows_file_name, normalize_guid
+from .web_media import (WEB_MEDIA_BUILD, WebBlock, WebMediaPlan, check_web_blocks, complete_script,
+                        data_block_setting, plan_web_media, read_web_block)
 
 # The component every product has; the component table starts with it.
 PREDEFINED_COMPONENT = "VRAK-PREDEF-COMPONENT"
@@ -35,6 +37,12 @@ class Project:
     check_headers: bool
     settings_where: Where
     commands: BuiltinCommands
+    web_blocks: list[WebBlock] = field(default_factory=list)
+    web_media: WebMediaPlan | None = None  # build kind 2: the data split into blocks
+
+    @property
+    def is_web_media_build(self) -> bool:
+        return self.build_kind == WEB_MEDIA_BUILD
 
     def path(self, name: str) -> Path:
         return self.folder / name
@@ -85,12 +93,30 @@ def load_project(folder: Path, commands: BuiltinCommands | None = None) -> Proje
         resource_password=password.value if password else "",
         check_headers=truth_setting(product.get("check headers"), True),
         settings_where=settings_where,
-        commands=commands if commands is not None else read_builtin_commands())
+        commands=commands if commands is not None else read_builtin_commands(),
+        web_blocks=[read_web_block(n.value, v.value, n.where or settings_where)
+                    for n, v in settings.web_media_blocks])
     check_tables(project)
+    plan_blocks(project, product.get("data block"))
     assign_identifiers(project)
     assign_headers(project)
     assign_record_lengths(project)
     return project
+
+
+def plan_blocks(project: Project, data_block: Setting | None) -> None:
+    """Build kind 2: the script's lines checked against the blocks, and the
+    project's data/ split into them."""
+    check_web_blocks(project.web_blocks, project.settings.web_media_secrets, project.build_kind,
+                     project.settings_where)
+    if data_block is not None and not project.is_web_media_build:
+        raise BuildError("'data block' is for a web media build: set 'build kind = 2'", data_block.where)
+    if not project.is_web_media_build:
+        return
+    carrier = data_block_setting(data_block.value if data_block and data_block.value else None,
+                                 data_block.where if data_block else project.settings_where, project.web_blocks)
+    complete_script(project.lines, project.web_blocks)
+    project.web_media = plan_web_media(project.path("data"), project.web_blocks, carrier)
 
 
 def setup_name_setting(setting: Setting | None, settings_where: Where) -> str:

@@ -25,16 +25,17 @@ class Settings:
     plugin_commands: list[Text] = field(default_factory=list)
     field_counts: dict[str, tuple[int, Where]] = field(default_factory=dict)
     web_media_secrets: list[tuple[Text, Text]] = field(default_factory=list)
+    web_media_blocks: list[tuple[Text, Text]] = field(default_factory=list)  # name, "password | locations"
     components: list[tuple[Text, Text]] = field(default_factory=list)
     media_files: list[tuple[Text, Text, Text]] = field(default_factory=list)
     build_constants: list[tuple[Text, Text]] = field(default_factory=list)
 
 
 PRODUCT_KEYS = {"code", "title", "revision", "setup name", "build kind", "language dialog",
-                "default language", "resource password", "check headers"}
+                "default language", "resource password", "check headers", "data block"}
 # In the order of the package's publisher lines.
 PUBLISHER_KEYS = ["publisher", "contact", "help link", "update link", "comments", "version"]
-LIST_SECTIONS = {"plug-in commands", "field counts", "web media secrets", "components",
+LIST_SECTIONS = {"plug-in commands", "field counts", "web media secrets", "web media blocks", "components",
                  "media files", "build constants"}
 
 
@@ -111,6 +112,8 @@ def read_list_entry(settings: Settings, section: str, line: str, where: Where) -
             read_field_count(settings, name, value, where)
         elif section == "web media secrets":
             settings.web_media_secrets.append((Text(name, where), Text(value, where)))
+        elif section == "web media blocks":
+            settings.web_media_blocks.append((Text(name, where), Text(value, where)))
         elif section == "components":
             settings.components.append((Text(name, where), Text(value, where)))
         elif section == "build constants":

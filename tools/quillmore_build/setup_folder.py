@@ -20,6 +20,7 @@ from .maps import header_map, line_map
 from .package import check_package, encode_package, package_sections
 from .program_files import catalogue_bytes, read_program
 from .project import Project, load_project
+from .web_media import remove_outputs, write_medium_folder, write_web_folder
 
 
 @dataclass
@@ -162,12 +163,23 @@ def write_setup_folder(inputs: SetupInputs, out_dir: Path, tools: Tools) -> Path
              "file (the script's folders and values) nor restore quotes in its Property table")
     build_installer_database(project, inputs.installer_source, out_dir, tools, inputs.action_library)
     build_resource_archive(project, inputs.resources, out_dir, tools)
-    copy_data_folder(project, out_dir)
+    remove_outputs(out_dir)
+    if project.web_media is None:
+        copy_data_folder(project, out_dir)
+    elif (out_dir / "data").exists():
+        # The product's data travels in the web media blocks only.
+        shutil.rmtree(out_dir / "data")
     write_splash_picture(inputs.picture, out_dir)
     if inputs.library is not None:
         write_atomically(out_dir / "qvx.lib", inputs.library + inputs.appended)
     else:
         warn("no --qvx given: the setup folder has no archive library (qvx.lib)")
+    if project.web_media is not None:
+        web = write_web_folder(project.web_media, out_dir, tools)
+        setup_files = [out_dir / f"{project.setup_name}{suffix}" for suffix in (".msi", ".res")]
+        setup_files += [out_dir / name for name in ("qvx.lib", "setup.bmp") if (out_dir / name).is_file()]
+        medium = write_medium_folder(project.web_media, setup_files, web, out_dir)
+        write_atomically(medium / setup_program.name, inputs.engine + inputs.package)
     # Last, so that a setup program stands only beside a complete folder.
     write_atomically(setup_program, inputs.engine + inputs.package)
     return setup_program
