@@ -17,6 +17,7 @@
 #include "engine/script_state.h"
 #include "engine/subsystems.h"
 #include "engine/trace.h"
+#include "engine/web_media_state.h"
 #include "platform/msi_library.h"
 #include "platform/registry_view.h"
 #include "platform/text_file_reader.h"
@@ -104,6 +105,8 @@ struct Engine {
   bool cache_written = false;
   bool cache_removed = false;
 
+  WebMediaState web_media;
+
   TargetPlatform target_platform = TargetPlatform::kWin32;
   // The registry view of the commands that open keys in the view of the
   // target platform; switched around each such command (RegistryViewGuard in
@@ -150,6 +153,7 @@ struct Engine {
   // The subsystems above the engine, wired by the program entry; never null.
   std::unique_ptr<UserInterface> user_interface = make_windowless_interface();
   std::unique_ptr<SystemRestart> restart = make_windows_restart();
+  std::unique_ptr<MediaDelivery> media = make_no_media_delivery();
 
   Engine();
   ~Engine();

@@ -164,6 +164,10 @@ std::optional<std::size_t> next_line(Engine& engine) {
 
 void dispatch(Engine& engine, std::size_t index) {
   const ScriptLine line{index, std::string(command_at(engine, index)), std::string(engine.package.line_id(index))};
+  // A line whose files travel in a web media block finds them present.
+  const std::string_view media_folder = engine.package.line_media_folders[index];
+  if (engine.package.build_kind == kWebMediaBuild && !media_folder.empty())
+    engine.media->fetch_block(engine, std::string(media_folder));
   if (engine.package.plugin_commands.contains(line.command)) {
     if (const CommandHandler& plugin = engine.commands.plugin_handler()) plugin(engine, line);
     return;

@@ -21,9 +21,15 @@ class WindowsRestart : public SystemRestart {
   void request(RestartKind) override { platform::restart_windows(); }
 };
 
+class NoMediaDelivery : public MediaDelivery {
+ public:
+  void fetch_block(Engine&, const std::string&) override {}
+};
+
 }  // namespace
 
 std::unique_ptr<UserInterface> make_windowless_interface() { return std::make_unique<WindowlessInterface>(); }
 std::unique_ptr<SystemRestart> make_windows_restart() { return std::make_unique<WindowsRestart>(); }
+std::unique_ptr<MediaDelivery> make_no_media_delivery() { return std::make_unique<NoMediaDelivery>(); }
 
 }  // namespace qm

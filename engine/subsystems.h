@@ -50,9 +50,22 @@ class SystemRestart {
   virtual void request(RestartKind kind) = 0;
 };
 
+// Web media: makes sure a block of a web-media build is present before a
+// line uses its files (downloaded, copied from an offline medium or taken
+// from an archive beside the setup, then extracted). Throws a script error
+// with the user's message when the block cannot be had.
+class MediaDelivery {
+ public:
+  virtual ~MediaDelivery() = default;
+  virtual void fetch_block(Engine& engine, const std::string& block) = 0;
+};
+
 // The defaults: window messages are handled, but there are no wizard pages
 // to load and no progress display to show; restart requests go to Windows.
 std::unique_ptr<UserInterface> make_windowless_interface();
 std::unique_ptr<SystemRestart> make_windows_restart();
+// Without the media subsystem no block is fetched: the lines find their
+// files where a previous run or the build put them, or not at all.
+std::unique_ptr<MediaDelivery> make_no_media_delivery();
 
 }  // namespace qm
