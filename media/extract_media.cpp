@@ -78,7 +78,7 @@ class Distribution {
     const auto moved = moved_to_.find(source_key);
     // Listed twice for the same folder: it is there already, and deleting
     // the target first would lose the only copy.
-    if (moved != moved_to_.end() && moved->second == lower_case(target)) return true;
+    if (moved != moved_to_.end() && lower_case(moved->second) == lower_case(target)) return true;
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(target.c_str());
     // Listed for another folder before: fetch it back from there.
@@ -86,13 +86,13 @@ class Distribution {
       CopyFileW(moved->second.c_str(), source.c_str(), FALSE);
     }
     if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) return false;
-    moved_to_[source_key] = lower_case(target);
+    moved_to_[source_key] = target;
     return true;
   }
 
   std::wstring root_;
   const ExtractedFiles& files_;
-  std::map<std::wstring, std::wstring> moved_to_;  // lower case: source -> target
+  std::map<std::wstring, std::wstring> moved_to_;  // source (lower case) -> where it went
 };
 
 // The extraction's own folder, removed again whatever happens.

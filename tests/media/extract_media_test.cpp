@@ -16,6 +16,7 @@
 #include "media/exact_names.h"
 #include "media/extract_media.h"
 #include "platform/file_system.h"
+#include "platform/wide_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace qm {

@@ -42,7 +42,7 @@ TEST(ExtractArchiveCommandTest, OutcomeInTheResultVariable) {
                                       c.password + " | TRUE | TRUE");
     EXPECT_FALSE(run->outcome().failed) << run->outcome().error_report;
     EXPECT_EQ(run->get("R"), c.result);
-    if (c.result == "SUCCESS") EXPECT_TRUE(platform::file_exists(out + "two.txt"));
+    EXPECT_EQ(platform::file_exists(out + "two.txt"), c.result == "SUCCESS");
   }
 }
 
