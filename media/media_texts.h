@@ -1,0 +1,13 @@
+#pragma once
+// The engine message texts the media threads show, by their slots in the
+// message catalogue (so that they follow the user's language).
+
+namespace qm::media_text {
+
+inline constexpr int kCopying = 11;             // "Copying: "
+inline constexpr int kDownloadingWebMedia = 13; // "Downloading Web Media: "
+inline constexpr int kExtractingWebMedia = 15;  // "Extracting Web Media: "
+inline constexpr int kPercentComplete = 21;     // "% complete"
+inline constexpr int kBytesReceived = 22;       // "bytes received"
+
+}  // namespace qm::media_text
