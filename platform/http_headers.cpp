@@ -11,7 +11,7 @@ constexpr std::string_view kBlanks = " \t\r";
 
 std::string_view trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
+  if (first == std::string_view::npos) return text.substr(text.size());
   const std::size_t last = text.find_last_not_of(kBlanks);
   return text.substr(first, last - first + 1);
 }

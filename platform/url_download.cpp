@@ -43,14 +43,17 @@ wchar_t* task_memory_text(const std::string& text) {
   return copy;
 }
 
-// Receives the URL moniker's reports (and, when a server or proxy asks, gives
-// the proxy's user and password). Lives on the stack of the download call,
-// which outlives every reference the moniker takes.
-class TransferCallback final : public IBindStatusCallback, public IAuthenticate {
+// Receives the URL moniker's reports and the server's status (the moniker
+// itself saves an error page like any other answer), and gives the proxy's
+// user and password when a proxy asks. Lives on the stack of the download
+// call, which outlives every reference the moniker takes.
+class TransferCallback final : public IBindStatusCallback, public IAuthenticate, public IHttpNegotiate {
  public:
   TransferCallback(const UrlDownloadObserver& observer, const HttpProxy& proxy) : observer_(observer), proxy_(proxy) {}
 
   bool stopped() const { return stopped_; }
+  // The last HTTP status seen (0 when none: not HTTP, or not reported).
+  DWORD http_status() const { return http_status_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -58,6 +61,8 @@ class TransferCallback final : public IBindStatusCallback, public IAuthenticate 
       *object = static_cast<IBindStatusCallback*>(this);
     } else if (IsEqualIID(id, IID_IAuthenticate)) {
       *object = static_cast<IAuthenticate*>(this);
+    } else if (IsEqualIID(id, IID_IHttpNegotiate)) {
+      *object = static_cast<IHttpNegotiate*>(this);
     } else {
       *object = nullptr;
       return E_NOINTERFACE;
@@ -91,11 +96,22 @@ class TransferCallback final : public IBindStatusCallback, public IAuthenticate 
     return S_OK;
   }
 
+  HRESULT STDMETHODCALLTYPE BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additional_headers) override {
+    if (additional_headers != nullptr) *additional_headers = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR, LPCWSTR, LPWSTR* additional_headers) override {
+    if (additional_headers != nullptr) *additional_headers = nullptr;
+    http_status_ = status;
+    return S_OK;
+  }
+
  private:
   const UrlDownloadObserver& observer_;
   const HttpProxy& proxy_;
   std::atomic<ULONG> references_{1};
   bool stopped_ = false;
+  DWORD http_status_ = 0;
 };
 
 }  // namespace
@@ -109,7 +125,10 @@ UrlDownloadResult download_with_url_moniker(const std::string& url, const std::s
   TransferCallback callback(observer, proxy);
   const HRESULT result = download(nullptr, url.c_str(), file.c_str(), 0, &callback);
   if (callback.stopped()) return UrlDownloadResult::kStopped;
-  return result == S_OK ? UrlDownloadResult::kDone : UrlDownloadResult::kFailed;
+  if (result == S_OK && callback.http_status() < 400) return UrlDownloadResult::kDone;
+  // What was saved is an error page, not the file asked for.
+  if (result == S_OK) DeleteFileA(file.c_str());
+  return UrlDownloadResult::kFailed;
 }
 
 void forget_cached_download(const std::string& url) {

@@ -39,7 +39,7 @@ class WebDownloadTest : public test::WebBenchTest {
   std::string files_url(const std::string& name) const { return bench_.url + "/files/" + name; }
 
   test::TempFolder folder_;
-  std::string archive_ = folder_.file("block\\OFFLINE.7zip");  // its folder is made by the download
+  std::string archive_ = folder_.file("OFFLINE.7zip");
   std::atomic<bool> moniker_first_{false};
   MessageCatalogue messages_;
   ProgressLog progress_;
@@ -49,6 +49,7 @@ class WebDownloadTest : public test::WebBenchTest {
 TEST_F(WebDownloadTest, AWholeDownloadOverHttp) {
   const std::string name = test::unique_name("whole");
   const std::string content = serve(name, test::test_content(1234567, 10));
+  archive_ = folder_.file("block\\OFFLINE.7zip");  // its folder is made by the download
   const WebDownloadResult result = download({files_url(name)});
   EXPECT_TRUE(result.success);
   EXPECT_EQ(result.route, DownloadRoute::kHttpClient);
@@ -103,11 +104,12 @@ TEST_F(WebDownloadTest, ACutDownloadIsResumedFrom2048BytesBeforeItsEnd) {
   EXPECT_TRUE(archive() == content);
   // The server sent the missing bytes and the 2048 before them, no more.
   const std::uint64_t from = partial.size() - kResumeBackOff;
-  const std::vector<AccessLogEntry> log = log_entries("/files/" + name, 2);
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[1].range, "bytes=" + std::to_string(from) + "-");
-  EXPECT_EQ(log[1].status, 206u);
-  EXPECT_EQ(log[1].body_bytes, content.size() - partial.size() + kResumeBackOff);
+  // (The relay's HEAD and GET reached nginx by the same path, before.)
+  const std::vector<AccessLogEntry> log = log_entries("/files/" + name, 4);
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log[3].range, "bytes=" + std::to_string(from) + "-");
+  EXPECT_EQ(log[3].status, 206u);
+  EXPECT_EQ(log[3].body_bytes, content.size() - partial.size() + kResumeBackOff);
 }
 
 TEST_F(WebDownloadTest, ResumeContinuesALeftoverOf10000BytesFromByte7952) {
@@ -206,7 +208,10 @@ TEST_F(WebDownloadTest, AnEmptyArchiveDividesByNothing) {
 
 TEST_F(WebDownloadTest, AStopFromTheProgressEndsTheTransferAndKeepsThePartialFile) {
   const std::string name = test::unique_name("stopped");
-  const std::string content = serve(name, test::test_content(40 * 1024 * 1024, 19));
+  // Wine's WinINet, closing a request, still takes in what arrives of the
+  // rest of its body without waiting: over loopback that is all of it, so
+  // the file stays small enough for that to be quick.
+  const std::string content = serve(name, test::test_content(8 * 1024 * 1024, 19));
   stop_after_reports_ = 2;
   const auto started = std::chrono::steady_clock::now();
   const WebDownloadResult result = download({files_url(name), files_url(name)});
@@ -216,7 +221,7 @@ TEST_F(WebDownloadTest, AStopFromTheProgressEndsTheTransferAndKeepsThePartialFil
   EXPECT_LT(elapsed, std::chrono::seconds(5));
   const std::string partial = archive();
   EXPECT_GT(partial.size(), 0u);
-  EXPECT_LT(partial.size(), content.size() / 4);
+  EXPECT_LE(partial.size(), 2u * 256 * 1024);  // two chunks, nothing after the stop
   EXPECT_TRUE(partial == content.substr(0, partial.size()));
   EXPECT_EQ(log_entries("/files/" + name, 2).size(), 2u);  // one HEAD, one GET
 }
