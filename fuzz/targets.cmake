@@ -12,6 +12,7 @@ set(QM_FUZZ_TARGETS
   file_masks
   form_text
   html_document
+  http_headers
   installer_property_file
   message_catalogue
   package_reader

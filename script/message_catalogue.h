@@ -21,11 +21,16 @@ inline constexpr int kLocateSources = 17;
 inline constexpr int kSourcesNotFound = 18;
 inline constexpr int kGeneralSetupFailure = 19;
 inline constexpr int kScriptErrorHeading = 20;
+inline constexpr int kPercentComplete = 21;
+inline constexpr int kBytesReceived = 22;
 inline constexpr int kWizardCaption = 23;
 inline constexpr int kPreparing = 24;
 inline constexpr int kOkButton = 38;
 inline constexpr int kCancelButton = 39;
 inline constexpr int kConfirmCancel = 40;
+// The URL moniker's states (BINDSTATUS_... 1 to 33) in slots 55 to 87.
+inline constexpr int kFirstBindStatus = 55;
+inline constexpr int kLastBindStatus = 87;
 inline constexpr int kSelectLanguageCaption = 89;
 inline constexpr int kSelectLanguagePrompt = 90;
 }  // namespace message

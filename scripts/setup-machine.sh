@@ -26,6 +26,8 @@ packages=(
   wine wine32 wine64 xvfb
   # Windows Installer databases (wixl, msibuild, msiinfo) and 7z archives
   msitools wixl 7zip
+  # the download tests' loopback servers (scripts/web-bench.sh)
+  nginx tinyproxy curl
 )
 
 # The source packages come from the same archives as the machine's own

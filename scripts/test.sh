@@ -12,7 +12,10 @@ bash "$root/scripts/build.sh" --werror
 # shellcheck source=wine-bench.sh
 source "$root/scripts/wine-bench.sh"
 bench_start "$build"
-trap bench_stop EXIT
+# shellcheck source=web-bench.sh
+source "$root/scripts/web-bench.sh"
+web_bench_start "$build"
+trap 'web_bench_stop; bench_stop' EXIT
 
 # Benchmarks run in their quick form here (they still print their ratios);
 # QM_BENCH_QUICK=0 times the full data sets.
