@@ -101,7 +101,9 @@ void kill(HANDLE thread, ProgressRecord& progress) {
 class MediaWait {
  public:
   MediaWait(Engine& engine, const MediaThreadSettings& settings, SharedJob& shared, HANDLE thread)
-      : engine_(engine), settings_(settings), shared_(shared), thread_(thread), silent_(engine.silent()) {}
+      : engine_(engine), settings_(settings), shared_(shared), thread_(thread), silent_(engine.silent()) {
+    if (shared_.stop) cancel_seen_at_ = GetTickCount64();
+  }
 
   // True when the thread ended by itself, false when it was killed.
   bool wait() {
@@ -168,6 +170,9 @@ MediaOutcome run_media_thread(Engine& engine, MediaJob job, const MediaThreadSet
   shared->job = std::move(job);
   shared->progress = &engine.progress;
   shared->owner = static_cast<HWND>(settings.owner_window);
+
+  // A cancel the user confirmed before the job started stops it at once.
+  shared->stop = engine.cancel_requested.load();
 
   BusyScope busy(engine.busy);
   const platform::UniqueHandle thread(start_thread(shared));

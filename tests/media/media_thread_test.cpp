@@ -170,7 +170,7 @@ TEST(GrabMediaTest, ACancelledDownloadIsToldToStopAndFails) {
       });
   EXPECT_FALSE(outcome.success);
   EXPECT_TRUE(outcome.terminate_requested);
-  EXPECT_EQ(tries, 1);
+  EXPECT_LE(tries, 1) << "no location after the stop";
 }
 
 }  // namespace
