@@ -4,6 +4,7 @@
 // may change in the retry dialogs, where fetched blocks live, and the local
 // archives that failed to extract.
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -17,20 +18,24 @@ struct WebMediaBlock {
   std::string password;                // unscrambled; empty when the table has none
 };
 
-struct DownloadSettings {
-  bool resume = true;  // cleared only when the user asks for a fresh copy
-  std::string proxy_server;
-  std::string proxy_port;
-  std::string proxy_user;
-  std::string proxy_password;
-  // Cleared for the rest of the run once the system's URL moniker download
-  // turns out unusable; the HTTP client serves from then on.
-  bool url_moniker_first = true;
+// The proxy the downloads go through (all empty: none); the user may change
+// it in the retry dialog.
+struct ProxySettings {
+  std::string server;
+  std::string port;
+  std::string user;
+  std::string password;
+  friend bool operator==(const ProxySettings&, const ProxySettings&) = default;
 };
 
 struct WebMediaState {
   WebMediaBlock block;
-  DownloadSettings download;
+  ProxySettings proxy;
+  bool resume = true;  // cleared only when the user asks for a fresh copy
+  // Cleared for the rest of the run once the system's URL moniker download
+  // turns out unusable; the HTTP client serves from then on. The download
+  // thread reads and clears it.
+  std::atomic<bool> url_moniker_first{true};
   // The folder the last fetch used (cache root + engine cache key), with a
   // trailing backslash; empty before the first fetch.
   std::string web_data_folder;

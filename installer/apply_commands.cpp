@@ -118,6 +118,7 @@ void report_missing_media(Engine& engine, const ScriptLine& line, const std::str
 bool prepare_apply(Engine& engine, std::string& source_folder, bool may_ask) {
   source_folder = installed_source_folder(engine);
   if (locate_media(engine, source_folder, may_ask) == MediaSearch::kCancelled) return false;
+  if (engine.package.build_kind == kWebMediaBuild) engine.media->fetch_block(engine, "OFFLINE\\");
   engine.properties.record("MSINTEMP", engine.startup.temp_folder);
   return true;
 }

@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/web_media_state.h"
 #include "media/media_thread.h"
 
 namespace qm {
-
-struct ProxySettings {
-  std::string server;
-  std::string port;
-  std::string user;
-  std::string password;
-};
 
 struct GrabMediaInputs {
   std::vector<std::string> locations;  // URLs, tried in order

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <string>
 
+#include "engine/web_media_state.h"
+
 namespace qm {
 
 class MessageCatalogue;
@@ -30,15 +32,6 @@ inline constexpr const char* kRetryDialogClass = "QuillmoreDialogForm";
 
 // An unattended setup must not wait for ever on a question nobody answers.
 inline constexpr std::chrono::milliseconds kRetryDialogTimeout{60000};
-
-struct ProxySettings {
-  std::string server;
-  std::string port;
-  std::string user;
-  std::string password;
-
-  friend bool operator==(const ProxySettings&, const ProxySettings&) = default;
-};
 
 // `TqvxProxy`: asked after the HTTP client failed.
 struct ProxyRetryAnswer {

@@ -1,6 +1,7 @@
 #include "program/engine_wiring.h"
 
 #include "commands/plugin/plugin_command.h"
+#include "media/web_media_fetch.h"
 #include "program/builtin_commands.h"
 #include "wizard/wizard.h"
 
@@ -10,6 +11,7 @@ void wire_engine(Engine& engine) {
   bind_builtin_commands(engine.commands);
   engine.commands.set_plugin_handler(plugin_line_command);
   engine.user_interface = make_wizard();
+  engine.media = make_web_media_delivery();
   // The instance data puts its own interface here once it is built; until
   // then the engine's default serves.
 }

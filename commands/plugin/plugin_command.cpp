@@ -30,6 +30,10 @@ bool holds_product_marker(const Engine& engine, const std::string& folder) {
 std::string library_path(Engine& engine, const std::string& media_folder,
                          const std::string& name) {
   if (media_folder.empty()) return engine.startup.support_folder + file_name_of(name);
+  // A web-media build fetched the line's block into the web data folder
+  // before the line ran.
+  if (engine.package.build_kind == kWebMediaBuild && !engine.web_media.web_data_folder.empty())
+    return engine.web_media.web_data_folder + media_folder + name;
   std::string path = engine.startup.data_folder + media_folder + name;
   if (engine.package.build_kind == kEngineCacheBuild && !platform::file_exists(path)) {
     // A maintenance build finds its media in the installed product's folder,
