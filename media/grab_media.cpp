@@ -4,6 +4,7 @@
 
 #include "engine/engine.h"
 #include "media/media_texts.h"
+#include "platform/com_scope.h"
 #include "platform/file_system.h"
 #include "script/path_text.h"
 
@@ -23,6 +24,10 @@ MediaJob grab_media_job(GrabMediaInputs inputs, std::string downloading, Downloa
   return [inputs = std::move(inputs), downloading = std::move(downloading),
           download = std::move(download)](MediaJobContext& context) {
     MediaOutcome outcome;
+    // COM stays up for every location of the job: the URL moniker winds a
+    // failed download down after its call returned, and must not find COM
+    // gone on this thread in the meantime.
+    const platform::ComScope com;
     platform::create_folder_with_parents(folder_of(inputs.archive_path));
     const std::string heading = downloading + shown_block_name(inputs.block_name) + "\r";
     const DownloadProgress progress = [&](int percent, const std::string& text) {

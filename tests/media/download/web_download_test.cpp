@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <thread>
 
 #include "media/web_download_progress.h"
 #include "tests/media/download/web_bench.h"
@@ -255,6 +256,20 @@ TEST_F(WebDownloadTest, TheUrlMonikerFailsALocationWithoutHandingOver) {
       EXPECT_NE(entry.agent, "Mozilla/3.0 (compatible)");  // the HTTP client never asked
     }
   }
+}
+
+// As a setup meets it: a location that answers 404 through the URL moniker,
+// then one that serves, on a thread of their own that ends afterwards.
+TEST_F(WebDownloadTest, AfterAMissingLocationTheNextOneServes) {
+  const std::string missing = test::unique_name("moniker-gone");
+  const std::string name = test::unique_name("moniker-next");
+  const std::string content = serve(name, test::test_content(300000, 21));
+  moniker_first_ = true;
+  WebDownloadResult result;
+  std::thread download_thread([&] { result = download({files_url(missing), files_url(name)}); });
+  download_thread.join();
+  EXPECT_TRUE(result.success);
+  EXPECT_TRUE(archive() == content);
 }
 
 TEST(DownloadProgressTextTest, BytesAndPercentage) {
