@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "engine/progress.h"
+#include "platform/messages.h"
 #include "platform/unique_resource.h"
 #include "platform/windows_error.h"
 
@@ -72,20 +73,6 @@ HANDLE start_thread(const std::shared_ptr<SharedJob>& shared) {
   return reinterpret_cast<HANDLE>(thread);
 }
 
-// Dispatches the queue; a WM_QUIT is kept aside to be posted again after the
-// wait, so that the caller's own loop still sees it.
-void dispatch_pending(std::optional<WPARAM>& quit) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      quit = message.wParam;
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
 // Ends a thread that ignored the request to stop. TerminateThread is the
 // last resort only: the thread's stack, its open files and whatever lock it
 // holds stay as they are. The progress lock is taken first, so that at least
@@ -123,7 +110,7 @@ class MediaWait {
     }
   }
 
-  std::optional<WPARAM> quit;
+  std::optional<std::uintptr_t> quit;
 
  private:
   static constexpr DWORD kRound = 100;
@@ -133,7 +120,7 @@ class MediaWait {
       MSG message;
       PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     } else {
-      dispatch_pending(quit);
+      platform::dispatch_pending_messages(quit);
     }
   }
 

@@ -25,4 +25,16 @@ int show_message_box(const std::string& text, const std::string& caption, unsign
   return std::max(0, MessageBoxA(nullptr, text.c_str(), caption.c_str(), style));
 }
 
+void dispatch_pending_messages(std::optional<std::uintptr_t>& quit) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quit = message.wParam;
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 }  // namespace qm::platform

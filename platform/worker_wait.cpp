@@ -7,6 +7,7 @@
 #include <exception>
 #include <optional>
 
+#include "platform/messages.h"
 #include "platform/unique_resource.h"
 #include "platform/windows_error.h"
 
@@ -26,20 +27,6 @@ unsigned __stdcall worker_main(void* argument) {
     start->failure = std::current_exception();
   }
   return 0;
-}
-
-// Dispatches everything waiting in this thread's queue. A WM_QUIT is kept
-// aside rather than dispatched, so that it can be posted again afterwards.
-void dispatch_pending(std::optional<WPARAM>& quit) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      quit = message.wParam;
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
 }
 
 // Waits for the thread without dispatching posted messages, but still answers
@@ -62,13 +49,13 @@ void wait_answering_sent_messages(HANDLE thread) {
   }
 }
 
-void pump_until_done(HANDLE thread, const WorkerWait& wait, std::optional<WPARAM>& quit) {
+void pump_until_done(HANDLE thread, const WorkerWait& wait, std::optional<std::uintptr_t>& quit) {
   for (;;) {
     const DWORD woke =
         MsgWaitForMultipleObjectsEx(1, &thread, wait.idle_interval_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_OBJECT_0) return;
     if (woke == WAIT_FAILED) throw WindowsError("Unable to wait for the setup's worker thread", GetLastError());
-    if (woke == WAIT_OBJECT_0 + 1) dispatch_pending(quit);
+    if (woke == WAIT_OBJECT_0 + 1) dispatch_pending_messages(quit);
     if (wait.on_idle) wait.on_idle();
   }
 }
@@ -85,7 +72,7 @@ void run_on_worker(const std::function<void()>& work, const WorkerWait& wait) {
   if (wait.silent) {
     wait_answering_sent_messages(thread.get());
   } else {
-    std::optional<WPARAM> quit;
+    std::optional<std::uintptr_t> quit;
     std::exception_ptr caller_failure;
     try {
       pump_until_done(thread.get(), wait, quit);
