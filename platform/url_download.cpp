@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <optional>
 
 #include "platform/com_scope.h"
 #include "platform/system_library.h"
@@ -24,15 +26,28 @@ Function function_of(const char* library_name, const char* name) {
 
 // The URL moniker uses the proxy given, or the system's settings. False when
 // wininet refuses the setting.
+//
+// The setting is process-wide, and it is only changed when it differs from
+// the one applied last: Wine's wininet, on replacing an earlier setting,
+// frees two fields of it that it never set, which corrupts the heap (the
+// second download of a run, after a location that failed, crashed). A run
+// that never names a proxy never touches the setting at all.
 bool use_proxy(const HttpProxy& proxy) {
+  static std::mutex applying;
+  static std::optional<std::string> applied;  // "server:port"; empty: the system's settings; none: never set
+  const std::string address =
+      proxy.server.empty() ? std::string() : proxy.server + ":" + (proxy.port.empty() ? std::string("80") : proxy.port);
+  const std::lock_guard<std::mutex> lock(applying);
+  if (applied.value_or(std::string()) == address) return true;
   const auto set_option = function_of<decltype(&InternetSetOptionA)>("wininet.dll", "InternetSetOptionA");
   if (set_option == nullptr) return false;
-  const std::string address = proxy.server + ":" + (proxy.port.empty() ? std::string("80") : proxy.port);
   INTERNET_PROXY_INFO info = {};
-  info.dwAccessType = proxy.server.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY;
-  info.lpszProxy = proxy.server.empty() ? nullptr : address.c_str();
-  info.lpszProxyBypass = proxy.server.empty() ? nullptr : "";
-  return set_option(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info) != FALSE;
+  info.dwAccessType = address.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY;
+  info.lpszProxy = address.empty() ? nullptr : address.c_str();
+  info.lpszProxyBypass = address.empty() ? nullptr : "";
+  if (set_option(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info) == FALSE) return false;
+  applied = address;
+  return true;
 }
 
 // A copy of `text` in memory COM hands over to its caller.
