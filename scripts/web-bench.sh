@@ -10,6 +10,8 @@
 #     /moved/NAME     a redirect (302) to /files/NAME
 #     /unsized/NAME   www/files/NAME without a Content-Length (the answer
 #                     ends when the connection closes)
+#     /proxied/NAME   www/files/NAME when asked through a proxy, else 403
+#     /slow/NAME      www/files/NAME at 64 KB a second
 #     /fail500/...    500 Internal Server Error; anything else missing is 404
 #   Its access log has one line a request: method, path, protocol, Range asked,
 #   status, body bytes sent, Via (set by the proxies) and the agent.
@@ -88,6 +90,16 @@ http {
     location /files/ { }
     location /moved/ { rewrite ^/moved/(.*)\$ /files/\$1 redirect; }
     location /fail500/ { return 500; }
+    # Served only through a proxy (the proxy names itself in Via).
+    location /proxied/ {
+      alias $dir/www/files/;
+      if (\$http_via = "") { return 403; }
+    }
+    # Slow enough (64 KB a second) to watch a download, or stop it half-way.
+    location /slow/ {
+      alias $dir/www/files/;
+      limit_rate 64k;
+    }
     # A substitution filter makes nginx drop the length of what it sends.
     location /unsized/ {
       alias $dir/www/files/;

@@ -45,9 +45,9 @@ object PoolTemplate: TPoolTemplate
   object Status: TStaticText
     Tag = 1
     Left = 24
-    Top = 96
+    Top = 84
     Width = 449
-    Height = 17
+    Height = 30
     AutoSize = False
     Caption = 'Preparing...'
   end
