@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/extraction_bench.h"
 #include "bench/stopwatch.h"
 #include "platform/file_system.h"
 #include "qvx/qvx_archive.h"
@@ -169,32 +170,8 @@ int generate(const std::string& folder, bool quick) {
 
 using qm::bench::Stopwatch;
 
-// Compares two trees file by file; answers the number of bytes compared.
-std::uint64_t compare_trees(const std::string& expected, const std::string& actual) {
-  std::uint64_t bytes = 0;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((expected + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + expected);
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      bytes += compare_trees(expected + "\\" + name, actual + "\\" + name);
-    } else {
-      const std::string want = qm::test::read_file(expected + "\\" + name);
-      if (want != qm::test::read_file(actual + "\\" + name)) throw std::runtime_error(actual + "\\" + name + " differs");
-      bytes += want.size();
-    }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return bytes;
-}
-
-std::uint64_t file_size(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+using qm::bench::compare_trees;
+using qm::bench::file_size;
 
 int extract(const std::string& archive, const std::string& output, const std::string& data, double sevenzip_ms,
             double sevenzip_single_ms, int repetitions) {
@@ -238,14 +215,7 @@ int extract(const std::string& archive, const std::string& output, const std::st
   std::printf("Archive: %.1f MB packed, %.1f MB of files (7zz defaults: LZMA2, solid)\n",
               static_cast<double>(file_size(archive)) / 1e6, megabytes);
   std::printf("Each figure is the best of %d run(s); the output was checked against the data set.\n\n", repetitions);
-  std::printf("qvx.lib  (list + extract, one thread)   %8.0f ms   %6.1f MB/s\n", best, megabytes * 1000.0 / best);
-  std::printf("7zz x    (all threads)                  %8.0f ms   %6.1f MB/s\n", sevenzip_ms,
-              megabytes * 1000.0 / sevenzip_ms);
-  std::printf("7zz x    (-mmt1, one thread)            %8.0f ms   %6.1f MB/s\n", sevenzip_single_ms,
-              megabytes * 1000.0 / sevenzip_single_ms);
-  std::printf("\nSpeed ratio qvx.lib / 7zz (all threads):  %.2f   (7zz ms / qvx.lib ms; target 0.90 or more)\n",
-              sevenzip_ms / best);
-  std::printf("Speed ratio qvx.lib / 7zz (one thread):   %.2f\n", sevenzip_single_ms / best);
+  qm::bench::print_against_7zz("qvx.lib", "7zz x", best, sevenzip_ms, sevenzip_single_ms, bytes);
   FreeLibrary(library);
   return 0;
 }

@@ -24,21 +24,10 @@ fi
 "$wine_run" "$bench" generate "$(windows "$work/data")" "${quick[@]}"
 (cd "$work/data" && 7zz a -bd -bso0 -bsp0 "$work/bench.7z" .)
 
-best_of_runs() {
-  local best="" start end ms
-  for _ in $(seq "$runs"); do
-    rm -rf "$work/out7zz"
-    start=$(date +%s%N)
-    7zz x -y -bd -bso0 -bsp0 "$@" -o"$work/out7zz" "$work/bench.7z"
-    end=$(date +%s%N)
-    ms=$(((end - start) / 1000000))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  rm -rf "$work/out7zz"
-  echo "$best"
-}
-all_threads=$(best_of_runs)
-one_thread=$(best_of_runs -mmt1)
+# shellcheck source=sevenzip_times.sh
+source "$(dirname "${BASH_SOURCE[0]}")/sevenzip_times.sh"
+all_threads=$(best_7zz_ms "$runs" "$work/bench.7z" "$work/out7zz")
+one_thread=$(best_7zz_ms "$runs" "$work/bench.7z" "$work/out7zz" -mmt1)
 
 "$wine_run" "$bench" extract "$(windows "$work/bench.7z")" "$(windows "$work/out")" "$(windows "$work/data")" \
   "$all_threads" "$one_thread" "${quick[@]}"
