@@ -1,6 +1,7 @@
 #include "engine/program_thread.h"
 
 #include "engine/engine.h"
+#include "platform/program_runner.h"
 #include "platform/worker_wait.h"
 #include "script/integer_text.h"
 
@@ -17,6 +18,14 @@ void run_on_program_thread(Engine& engine, const std::function<void(const std::a
   wait.stop = [&stop] { stop = true; };
   BusyScope busy(engine.busy);
   platform::run_on_worker([&] { work(stop); }, wait);
+}
+
+std::int32_t run_hidden_and_wait(Engine& engine, const std::string& program, const std::string& parameters) {
+  std::int32_t exit_code = -1;
+  run_on_program_thread(engine, [&](const std::atomic<bool>& stop) {
+    exit_code = platform::run_with_shell({program, parameters, /*show=*/false, /*wait=*/true}, &stop);
+  });
+  return exit_code;
 }
 
 }  // namespace qm

@@ -4,7 +4,9 @@
 // progress display following the script's PROGRESSTEXT and PROGRESS.
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <string>
 
 namespace qm {
 
@@ -16,5 +18,10 @@ struct Engine;
 // cannot go on (a PROGRESS that is no integer, the script error this
 // throws once the work has returned).
 void run_on_program_thread(Engine& engine, const std::function<void(const std::atomic<bool>& stop)>& work);
+
+// The program runner as the commands that drive system tools use it: the
+// program started hidden through the shell on a program thread, and waited
+// for. Its exit code (-1 when it could not be started).
+std::int32_t run_hidden_and_wait(Engine& engine, const std::string& program, const std::string& parameters);
 
 }  // namespace qm

@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include "installer/installer_database.h"
-#include "platform/program_runner.h"
 #include "script/ansi_text.h"
 
 namespace qm {
@@ -177,9 +176,9 @@ std::vector<std::string> package_assemblies(platform::MsiLibrary& msi, const std
   return assemblies;
 }
 
-void remove_assemblies(platform::MsiLibrary& msi, const std::string& package, const std::string& tool) {
-  for (const std::string& assembly : package_assemblies(msi, package))
-    platform::run_with_shell({tool, "/u " + assembly, false, true});
+void remove_assemblies(platform::MsiLibrary& msi, const std::string& package, const std::string& tool,
+                       const ToolRun& run) {
+  for (const std::string& assembly : package_assemblies(msi, package)) run(tool, "/u " + assembly);
 }
 
 }  // namespace qm

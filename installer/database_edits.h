@@ -8,6 +8,7 @@
 // installation itself reports what then goes wrong.
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,12 @@ bool package_code_matches(platform::MsiLibrary& msi, const std::string& product_
 // versions do not pair up.
 std::vector<std::string> package_assemblies(platform::MsiLibrary& msi, const std::string& package);
 
+// Starts a program with its parameters and waits for it.
+using ToolRun = std::function<void(const std::string& program, const std::string& parameters)>;
+
 // Runs the .NET installer tool with "/u <assembly>" for each of the
-// package's assemblies, hidden, one after the other.
-void remove_assemblies(platform::MsiLibrary& msi, const std::string& package, const std::string& tool);
+// package's assemblies, one after the other.
+void remove_assemblies(platform::MsiLibrary& msi, const std::string& package, const std::string& tool,
+                       const ToolRun& run);
 
 }  // namespace qm

@@ -208,13 +208,13 @@ TEST(DatabaseEditsTest, AssembliesOfThePackage) {
             (std::vector<std::string>{"Sample.Core,Version=1.2.0.0", "Sample.Tools,Version=2.0.0.0"}));
 
   // The tool runs once per assembly with "/u <assembly>".
-  test::TempFolder folder;
-  SetEnvironmentVariableA("QM_RECORD_FILE", folder.file("tool.txt").c_str());
-  remove_assemblies(msi, package.path(), test::program_folder() + "test_program.exe");
-  SetEnvironmentVariableA("QM_RECORD_FILE", nullptr);
-  const std::string calls = test::read_file(folder.file("tool.txt"));
-  EXPECT_NE(calls.find("/u Sample.Core,Version=1.2.0.0"), std::string::npos) << calls;
-  EXPECT_NE(calls.find("/u Sample.Tools,Version=2.0.0.0"), std::string::npos) << calls;
+  std::vector<std::string> runs;
+  remove_assemblies(msi, package.path(), "installutil.exe",
+                    [&runs](const std::string& tool, const std::string& parameters) {
+                      runs.push_back(tool + " " + parameters);
+                    });
+  EXPECT_EQ(runs, (std::vector<std::string>{"installutil.exe /u Sample.Core,Version=1.2.0.0",
+                                            "installutil.exe /u Sample.Tools,Version=2.0.0.0"}));
 
   // A name without its version: the tool does not run.
   package.run("DELETE FROM `MsiAssemblyName` WHERE `Component_`='Tools' AND `Name`='Version'");
