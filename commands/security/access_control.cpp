@@ -28,10 +28,6 @@ namespace {
 
 using platform::SidBytes;
 
-// Not in every SDK's enumeration: the 64-bit registry named from a 32-bit
-// process.
-constexpr auto kRegistry64BitKey = static_cast<SE_OBJECT_TYPE>(13);
-
 constexpr DWORD kReadAndExecute = 0x1200A9;
 constexpr DWORD kFullControl = 0x1F01FF;
 constexpr DWORD kPrint = 0x20008;
@@ -164,22 +160,49 @@ class AccessList {
   std::vector<std::vector<BYTE>> entries_;
 };
 
+using GetSecurityInfoFunction = DWORD WINAPI(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID*, PSID*, PACL*, PACL*,
+                                             PSECURITY_DESCRIPTOR*);
+using SetSecurityInfoFunction = DWORD WINAPI(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL);
+
+// The roots as the security functions name them.
+std::optional<HKEY> registry_root(const std::string& security_name) {
+  const std::string root = security_name.substr(0, security_name.find('\\'));
+  if (root == "MACHINE") return HKEY_LOCAL_MACHINE;
+  if (root == "USERS") return HKEY_USERS;
+  if (root == "CURRENT_USER") return HKEY_CURRENT_USER;
+  if (root == "CONFIG") return HKEY_CURRENT_CONFIG;
+  if (root == "CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+  return std::nullopt;
+}
+
 // The object named by the line, with the access list it had when opened.
+// Objects are reached by name, except registry keys of the 64-bit registry:
+// a 32-bit process names only its own registry, so those keys are opened in
+// the 64-bit view and reached by handle.
 class SecurityObject {
  public:
-  SecurityObject(std::string name, SE_OBJECT_TYPE type)
-      : name_(platform::wide_from_ansi(name)),
-        type_(type),
-        get_(platform::system_function<platform::GetNamedSecurityInfoFunction>("advapi32.dll",
-                                                                               "GetNamedSecurityInfoW")),
-        set_(platform::system_function<platform::SetNamedSecurityInfoFunction>("advapi32.dll",
-                                                                               "SetNamedSecurityInfoW")) {
-    if (get_ == nullptr || set_ == nullptr) return;
+  SecurityObject(const std::string& name, SE_OBJECT_TYPE type, platform::RegistryView view)
+      : name_(platform::wide_from_ansi(name)), type_(type) {
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (get_(name_.data(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr, &descriptor) !=
-        ERROR_SUCCESS)
-      return;
+    DWORD result = ERROR_INVALID_FUNCTION;
+    if (type == SE_REGISTRY_KEY && view == platform::RegistryView::k64) {
+      get_by_handle_ = platform::system_function<GetSecurityInfoFunction>("advapi32.dll", "GetSecurityInfo");
+      set_by_handle_ = platform::system_function<SetSecurityInfoFunction>("advapi32.dll", "SetSecurityInfo");
+      key_ = open_64_bit_key(name);
+      if (get_by_handle_ == nullptr || set_by_handle_ == nullptr || !key_) return;
+      result = get_by_handle_(key_.get(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
+                              &descriptor);
+    } else {
+      get_by_name_ = platform::system_function<platform::GetNamedSecurityInfoFunction>("advapi32.dll",
+                                                                                       "GetNamedSecurityInfoW");
+      set_by_name_ = platform::system_function<platform::SetNamedSecurityInfoFunction>("advapi32.dll",
+                                                                                       "SetNamedSecurityInfoW");
+      if (get_by_name_ == nullptr || set_by_name_ == nullptr) return;
+      result = get_by_name_(name_.data(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
+                            &descriptor);
+    }
+    if (result != ERROR_SUCCESS) return;
     const platform::UniqueLocalMemory owned(descriptor);
     list_ = AccessList(acl);
     opened_ = true;
@@ -191,19 +214,39 @@ class SecurityObject {
   // Failures leave the object as it was; the command goes on regardless.
   void write(const AccessList& list) {
     if (!opened_) return;
-    if (!list.present()) {
-      set_(name_.data(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr);
-      return;
+    std::optional<std::vector<BYTE>> bytes;
+    if (list.present()) {
+      bytes = list.acl_bytes();
+      if (!bytes) return;
     }
-    std::optional<std::vector<BYTE>> acl = list.acl_bytes();
-    if (acl) set_(name_.data(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, reinterpret_cast<PACL>(acl->data()), nullptr);
+    PACL acl = bytes ? reinterpret_cast<PACL>(bytes->data()) : nullptr;
+    if (key_)
+      set_by_handle_(key_.get(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
+    else
+      set_by_name_(name_.data(), type_, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
   }
 
  private:
+  static platform::UniqueRegistryKey open_64_bit_key(const std::string& security_name) {
+    const std::optional<HKEY> root = registry_root(security_name);
+    if (!root) return {};
+    const std::size_t slash = security_name.find('\\');
+    const std::wstring path =
+        platform::wide_from_ansi(slash == std::string::npos ? std::string() : security_name.substr(slash + 1));
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(*root, path.c_str(), 0, READ_CONTROL | WRITE_DAC | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS &&
+        RegOpenKeyExW(*root, path.c_str(), 0, READ_CONTROL | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+      return {};
+    return platform::UniqueRegistryKey(key);
+  }
+
   std::wstring name_;
   SE_OBJECT_TYPE type_;
-  platform::GetNamedSecurityInfoFunction* get_;
-  platform::SetNamedSecurityInfoFunction* set_;
+  platform::GetNamedSecurityInfoFunction* get_by_name_ = nullptr;
+  platform::SetNamedSecurityInfoFunction* set_by_name_ = nullptr;
+  GetSecurityInfoFunction* get_by_handle_ = nullptr;
+  SetSecurityInfoFunction* set_by_handle_ = nullptr;
+  platform::UniqueRegistryKey key_;
   AccessList list_;
   bool opened_ = false;
 };
@@ -333,9 +376,7 @@ void set_access_control_command(Engine& engine, const ScriptLine& line) {
   const std::string account_name = normalize_path_text(translated_field(engine, line, 6, 2));
   const std::optional<SE_OBJECT_TYPE> kind = object_kind(engine, line);
   if (!kind) return;
-  const SE_OBJECT_TYPE named_type =
-      *kind == SE_REGISTRY_KEY && engine.registry_view == platform::RegistryView::k64 ? kRegistry64BitKey : *kind;
-  SecurityObject object(security_name(name, *kind), named_type);
+  SecurityObject object(security_name(name, *kind), *kind, engine.registry_view);
   if (!object.opened()) return;
   if (truth(engine, line, 9))
     grant_access(engine, line, object, *kind, account_name);
