@@ -57,8 +57,8 @@ bool start_task_service() {
 UniqueComPointer<ITaskScheduler> task_scheduler(const std::string& computer) {
   if (!start_task_service()) return {};
   ITaskScheduler* created = nullptr;
-  if (FAILED(CoCreateInstance(platform::kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER, platform::kTaskSchedulerInterface,
-                              reinterpret_cast<void**>(&created))))
+  if (FAILED(CoCreateInstance(platform::kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER,
+                              platform::kTaskSchedulerInterface, reinterpret_cast<void**>(&created))))
     return {};
   UniqueComPointer<ITaskScheduler> scheduler(created);
   const std::wstring wide = platform::wide_from_ansi(computer);
@@ -77,7 +77,9 @@ UniqueComPointer<ITask> existing_or_new_task(ITaskScheduler* scheduler, const st
   if (SUCCEEDED(scheduler->Activate(name.c_str(), platform::kTaskInterface, &found)) && found != nullptr)
     return UniqueComPointer<ITask>(static_cast<ITask*>(found));
   IUnknown* created = nullptr;
-  if (FAILED(scheduler->NewWorkItem(name.c_str(), platform::kTaskClass, platform::kTaskInterface, &created)) || created == nullptr) return {};
+  if (FAILED(scheduler->NewWorkItem(name.c_str(), platform::kTaskClass, platform::kTaskInterface, &created)) ||
+      created == nullptr)
+    return {};
   return UniqueComPointer<ITask>(static_cast<ITask*>(created));
 }
 

@@ -147,8 +147,9 @@ TEST(ScheduledTasksTest, FlagsAndFields) {
       {"lower case", "true", "True", TASK_FLAG_RUN_ONLY_IF_LOGGED_ON},
       {"substituted", "$YES$", "$NO$", TASK_FLAG_RUN_ONLY_IF_LOGGED_ON | TASK_FLAG_RUN_IF_CONNECTED_TO_INTERNET},
   };
-  test::PackageText package = test::script_package("Set Variable | YES | TRUE\nSet Variable | NO | FALSE\n"
-                                                   "Set Variable | APP | C:\\\\Tools\nSet Variable | ARGS | /a \"b c\"");
+  test::PackageText package = test::script_package(
+      "Set Variable | YES | TRUE\nSet Variable | NO | FALSE\n"
+      "Set Variable | APP | C:\\\\Tools\nSet Variable | ARGS | /a \"b c\"");
   std::vector<std::string> task_names;
   for (const Case& c : cases) {
     TaskLine line{.connected = c.connected, .interactive = c.interactive, .program = "$APP$\\\\run.exe",
@@ -172,8 +173,10 @@ TEST(ScheduledTasksTest, AnExistingTaskIsChangedNotDuplicated) {
   test::TaskNames names("Changed");
   const std::string name = names.name("task");
   test::PackageText package = test::script_package("Set Variable | TASK | " + name);
-  package.add_line("Schedule Task", TaskLine{.name = "$TASK$", .weekly = "TRUE", .days = "monday", .time = "1:00"}.fields());
-  package.add_line("Schedule Task", TaskLine{.name = "$TASK$", .at_logon = "TRUE", .program = "C:\\second.exe"}.fields());
+  const TaskLine first{.name = "$TASK$", .weekly = "TRUE", .days = "monday", .time = "1:00"};
+  const TaskLine second{.name = "$TASK$", .at_logon = "TRUE", .program = "C:\\second.exe"};
+  package.add_line("Schedule Task", first.fields());
+  package.add_line("Schedule Task", second.fields());
   run_to_end(package);
   const std::optional<test::TaskFacts> task = test::read_task(name);
   ASSERT_TRUE(task.has_value());

@@ -33,7 +33,8 @@ TEST(SecuritySetupTest, ASilentSetupGrantsSchedulesAndShares) {
           "Set Access Control | $KEY$ | | | | TRUE | Users | | TRUE | TRUE | | | | | TRUE | |\n"
           "mark a\n"
           "Schedule Task | " + old_task + " | | | TRUE | | | | | | C:\\old.exe | | | |\n"
-          "Schedule Task | " + updater + " | | | | TRUE | Every Day | 9:30 PM | | TRUE | $APPDIR$\\\\update.exe | $APPDIR$ | /check | |\n"
+          "Schedule Task | " + updater +
+          " | | | | TRUE | Every Day | 9:30 PM | | TRUE | $APPDIR$\\\\update.exe | $APPDIR$ | /check | |\n"
           "mark b\n"
           "Delete Scheduled Task | " + old_task + " |\n"
           "mark c\n"
