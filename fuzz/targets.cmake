@@ -1,4 +1,4 @@
-# The fuzz targets, one per reader of untrusted input in the script core.
+# The fuzz targets, one per reader of untrusted input.
 # Target NAME is the program NAME_fuzz built from fuzz/NAME_fuzz.cpp, seeded
 # from fuzz/corpus/NAME/. Read by the main build (smoke runs) and by the
 # native fuzz build.
@@ -19,6 +19,7 @@ set(QM_FUZZ_TARGETS
   picture
   script_validator
   secret_text
+  security_texts
   selection_file
   text_forms
   text_lines
