@@ -260,6 +260,23 @@ TEST_F(WebSetupTest, TheUserNamesAProxyAndTheDownloadGoesThroughIt) {
   EXPECT_NE(entries.back().via.find("tinyproxy"), std::string::npos) << entries.back().via;
 }
 
+// Through the URL moniker a failed download asks whether to resume or start
+// afresh; the file appears on the server meanwhile and OK fetches it.
+TEST_F(WebSetupTest, AfterAFailedMonikerDownloadTheUserRetries) {
+  const std::string name = test::unique_name("later") + ".7zip";
+  test::StartedProgram setup = start_setup(false, bench_.url + "/files/" + name);
+  const HWND dialog = wait_for_retry_dialog("Retry Download?");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(SendMessageA(GetDlgItem(dialog, retry_control::kResume), BM_GETCHECK, 0, 0), BST_CHECKED);
+  serve(name, test::read_file(setup_folder() + "web\\MAIN.7zip"));
+  click(dialog, IDOK);
+  EXPECT_EQ(setup.wait(), 0u);
+  expect_done(route_);
+  const std::vector<test::AccessLogEntry> entries = log_entries("/files/" + name, 2);
+  EXPECT_EQ(entries.front().status, 404u);
+  EXPECT_EQ(entries.back().status, 200u);
+}
+
 // One damaged byte: the extraction fails, the user asks for a fresh copy,
 // and the server's good archive is downloaded anew and installed.
 TEST_F(WebSetupTest, ADamagedArchiveIsReportedAndFetchedAfresh) {
