@@ -1,7 +1,10 @@
-// "Install ODBC Driver" end to end: the line changes nothing itself, but its
-// flag property lets Windows Installer register the driver that the
-// product's database carries (ODBCDriver, conditioned on the line's flag).
-// Checked in the real registry, where the ODBC installer keeps its drivers.
+// "Install ODBC Driver" and "Create ODBC DSN" end to end: the lines change
+// nothing themselves, but their flag properties let Windows Installer
+// register the driver and the data source that the product's database
+// carries (ODBCDriver and ODBCDataSource, conditioned on the lines' flags).
+// Checked in the real registry, where the ODBC installer keeps them; the
+// data source is added by the setup library of a pretend driver of ours
+// (tests/commands/system/test_odbc_setup.cpp), which the test registers.
 
 #include <gtest/gtest.h>
 
@@ -22,30 +25,52 @@ namespace {
 
 constexpr const char* kProductCode = "{5B1E3C7A-9D24-4F08-A6B3-1C5E7A9D3F20}";
 constexpr const char* kDriverKey = "SOFTWARE\\ODBC\\ODBCINST.INI\\Quill Test Driver";
+constexpr const char* kSetupDriverKey = "SOFTWARE\\ODBC\\ODBCINST.INI\\Quill Test Setup Driver";
+constexpr const char* kSourceKey = "SOFTWARE\\ODBC\\ODBC.INI\\Quill Test Source";
 
 std::string setup_program() { return test::program_folder() + "..\\setups\\odbc\\setup.exe"; }
 std::string report_file() { return test::system_temp_folder() + "Odbc Product setup.txt"; }
 
-void remove_product() {
+void uninstall() {
   if (MsiQueryProductStateA(kProductCode) != INSTALLSTATE_UNKNOWN) {
     MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
     MsiConfigureProductA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
   }
+}
+
+void remove_product() {
+  uninstall();
   for (const std::string& key : {std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Odbc Product"),
                                  std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode,
                                  std::string("SOFTWARE\\Brennivax\\Quillmore\\Ident.Cache\\") + kProductCode,
-                                 std::string(kDriverKey)})
+                                 std::string(kDriverKey), std::string(kSourceKey)})
     platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
   DeleteFileA(report_file().c_str());
 }
 
-// The driver's library as the ODBC installer registered it; nothing when it
-// is not registered.
-std::optional<std::string> registered_driver() {
-  const platform::RegistryKey key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, kDriverKey, KEY_READ);
+// A value of a key of the ODBC installer's; nothing when the key is missing.
+std::optional<std::string> odbc_value(const char* key_path, const char* name) {
+  const platform::RegistryKey key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, key_path, KEY_READ);
   if (!key.valid()) return std::nullopt;
-  return key.read_string("Driver");
+  return key.read_string(name);
 }
+
+// The pretend driver whose setup library adds data sources, registered as
+// the ODBC installer registers drivers.
+class SetupDriver {
+ public:
+  SetupDriver() {
+    const std::string library = test::program_folder() + "test_odbc_setup.dll";
+    const platform::RegistryKey key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kSetupDriverKey, KEY_WRITE);
+    key.write_string("Driver", library);
+    key.write_string("Setup", library);
+  }
+  ~SetupDriver() {
+    platform::delete_registry_tree(HKEY_LOCAL_MACHINE, kSetupDriverKey, platform::RegistryView::kDefault);
+  }
+  SetupDriver(const SetupDriver&) = delete;
+  SetupDriver& operator=(const SetupDriver&) = delete;
+};
 
 class OdbcSetupTest : public ::testing::Test {
  protected:
@@ -53,22 +78,32 @@ class OdbcSetupTest : public ::testing::Test {
   void TearDown() override { remove_product(); }
 };
 
-TEST_F(OdbcSetupTest, TheDriverIsRegisteredWhenItsLineRan) {
+TEST_F(OdbcSetupTest, WhatIsRegisteredFollowsTheLinesThatRan) {
+  const SetupDriver setup_driver;
   const struct Case {
     const char* arguments;
-    bool registered;
-  } cases[] = {{"/s with-driver", true}, {"/s", false}};
+    bool driver;
+    bool source;
+  } cases[] = {{"/s with-driver", true, false}, {"/s with-source", false, true},
+               {"/s with-driver with-source", true, true}, {"/s", false, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     EXPECT_EQ(test::run_and_wait("\"" + setup_program() + "\" " + c.arguments), 0u);
     EXPECT_EQ(test::read_file(report_file()), "COMPLETE \r\n");
-    const std::optional<std::string> driver = registered_driver();
-    EXPECT_EQ(driver.has_value(), c.registered);
+    const std::optional<std::string> driver = odbc_value(kDriverKey, "Driver");
+    EXPECT_EQ(driver.has_value(), c.driver);
     if (driver) {
       EXPECT_TRUE(driver->ends_with("\\Quillmore Odbc Test\\quilldrv.dll")) << *driver;
     }
+    const std::optional<std::string> source_driver = odbc_value(kSourceKey, "Driver");
+    EXPECT_EQ(source_driver.has_value(), c.source);
+    if (source_driver) {
+      EXPECT_TRUE(source_driver->ends_with("test_odbc_setup.dll")) << *source_driver;
+    }
+    uninstall();
+    EXPECT_FALSE(odbc_value(kDriverKey, "Driver").has_value()) << "removing the product removes its driver";
+    EXPECT_FALSE(odbc_value(kSourceKey, "Driver").has_value()) << "and its data source";
     remove_product();
-    EXPECT_FALSE(registered_driver().has_value()) << "removing the product removes its driver";
   }
 }
 
