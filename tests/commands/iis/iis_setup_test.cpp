@@ -1,7 +1,7 @@
 // The IIS commands in a real setup run: setup.exe, started silently, builds
 // a site with a folder on the test web server (test_metabase.dll, found
-// through the current user's class registration and the metabase file named
-// in the environment it inherits), asks about it and controls it.
+// through its class registration, with the metabase file named in the
+// environment setup.exe inherits), asks about it and controls it.
 
 #include <gtest/gtest.h>
 

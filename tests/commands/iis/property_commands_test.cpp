@@ -79,7 +79,7 @@ TEST_F(IisPropertyTest, SetWritesAndCommitsAProperty) {
   };
   const Case cases[] = {
       {"TRUE", "", "ServerComment", "Shop front", "W3SVC/1", "Shop front"},
-      {"TRUE", "", "ConnectionTimeout", "$78", "W3SVC/1", "120"},
+      {"TRUE", "", "ConnectionTimeout", "120", "W3SVC/1", "120"},
       {"FALSE", "shop", "AccessWrite", "TRUE", "W3SVC/1/Root/shop", "TRUE"},
       {"FALSE", "shop", "AccessWrite", "-1", "W3SVC/1/Root/shop", "TRUE"},
       {"FALSE", "", "DefaultDoc", "a.htm,b.htm", "W3SVC/1/Root", "a.htm,b.htm"},

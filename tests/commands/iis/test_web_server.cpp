@@ -12,14 +12,20 @@ constexpr const char* kClasses = "Software\\Classes\\";
 constexpr const char* kNamespaceClass = "{5B1F0C3A-8E2D-4A6B-9C71-3D2E4F5A6B01}";
 constexpr const char* kMimeMapClass = "{5B1F0C3A-8E2D-4A6B-9C71-3D2E4F5A6B02}";
 
+// Windows merges the current user's classes into HKEY_CLASSES_ROOT; Wine 8
+// reads only the machine's. The classes go to both (the machine's only where
+// the process may write there).
+const HKEY kRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+
 void write_default(const std::string& path, const std::string& value, const char* name = nullptr) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(key);
+  for (HKEY root : kRoots) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+      continue;
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+  }
 }
 
 void register_class(const char* prog_id, const char* class_id) {
@@ -30,8 +36,10 @@ void register_class(const char* prog_id, const char* class_id) {
 }
 
 void unregister_class(const char* prog_id, const char* class_id) {
-  RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kClasses) + "CLSID\\" + class_id).c_str());
-  RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kClasses) + prog_id).c_str());
+  for (HKEY root : kRoots) {
+    RegDeleteTreeA(root, (std::string(kClasses) + "CLSID\\" + class_id).c_str());
+    RegDeleteTreeA(root, (std::string(kClasses) + prog_id).c_str());
+  }
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #pragma once
 // The IIS commands' tests run against test_metabase.dll, a web server of
-// ours registered for the current user under the ProgIDs "IISNamespace" and
-// "MimeMap" while a TestWebServer lives: its metabase is a file in a private
-// folder, prepared with a few keys and read back after the run together with
-// the log of every call the engine made.
+// ours registered under the ProgIDs "IISNamespace" and "MimeMap" while a
+// MetabaseServerRegistration lives. A TestWebServer's metabase is a file in
+// a private folder, prepared with a few keys and read back after the run
+// together with the log of every call the engine made.
 
 #include <string>
 #include <vector>
@@ -38,8 +38,8 @@ class TestWebServer {
   std::string file_;
 };
 
-// The test server's classes registered for the current user; removed again
-// at the end.
+// The test server's classes registered for the current user and for the
+// machine (in the test prefix); removed again at the end.
 class MetabaseServerRegistration {
  public:
   MetabaseServerRegistration();
