@@ -135,6 +135,7 @@ std::string site_index(IDispatch* service, const std::string& description) {
 // the one that has the number.
 void create_iis_site_command(Engine& engine, const ScriptLine& line) {
   const std::optional<SiteSettings> settings = read_site_settings(engine, line);
+  // Field 13 means nothing, but a variable it names must still exist.
   iis_text_field(engine, line, 13);
   if (!settings) return;
   const platform::ComScope com;
