@@ -1,5 +1,6 @@
 #include "engine/program_thread.h"
 
+#include "engine/command_parameters.h"
 #include "engine/engine.h"
 #include "platform/program_runner.h"
 #include "platform/worker_wait.h"
@@ -23,6 +24,9 @@ void run_on_program_thread(Engine& engine, const std::function<void(const std::a
 std::int32_t run_hidden_and_wait(Engine& engine, const std::string& program, const std::string& parameters) {
   std::int32_t exit_code = -1;
   run_on_program_thread(engine, [&](const std::atomic<bool>& stop) {
+    // File-system redirection is a thread's own: the program thread switches
+    // it as the calling command did.
+    const RedirectionGuard redirection(engine);
     exit_code = platform::run_with_shell({program, parameters, /*show=*/false, /*wait=*/true}, &stop);
   });
   return exit_code;

@@ -21,7 +21,8 @@ void run_on_program_thread(Engine& engine, const std::function<void(const std::a
 
 // The program runner as the commands that drive system tools use it: the
 // program started hidden through the shell on a program thread, and waited
-// for. Its exit code (-1 when it could not be started).
+// for, with file-system redirection off there for a 64-bit target. Its exit
+// code (-1 when it could not be started).
 std::int32_t run_hidden_and_wait(Engine& engine, const std::string& program, const std::string& parameters);
 
 }  // namespace qm

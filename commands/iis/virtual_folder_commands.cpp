@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,7 +19,7 @@
 #include "engine/engine.h"
 #include "engine/program_thread.h"
 #include "platform/com_scope.h"
-#include "platform/program_runner.h"
+#include "platform/framework_tools.h"
 #include "script/comma_text.h"
 #include "script/integer_text.h"
 #include "script/path_text.h"
@@ -224,28 +223,14 @@ bool configure_folder(IDispatch* service, const FolderSettings& settings) {
   return add_mime_types(target, settings.mime_types);
 }
 
-std::string windows_folder() {
-  char path[MAX_PATH] = {};
-  const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return with_trailing_backslash(path);
-}
-
 // The ASP.NET version's own tool registers its script maps for the folder.
 void register_aspnet_version(Engine& engine, const FolderSettings& settings) {
   std::string version = settings.aspnet_selector;
-  if (version == "1") version = "v1.1.4322";
-  if (version == "2") version = "v2.0.50727";
-  platform::ShellProgram tool;
-  tool.program = windows_folder() + "Microsoft.NET\\Framework\\" + version + "\\aspnet_regiis.exe";
-  tool.parameters = "-s \"w3svc/" + std::to_string(settings.site) + "/" + iis::virtual_folder_path(settings.name) + "\"";
-  tool.show = false;
-  tool.wait = true;
-  run_on_program_thread(engine, [&](const std::atomic<bool>& stop) {
-    // Redirection is a thread's own: the program thread needs it too.
-    const RedirectionGuard thread_guard(engine);
-    platform::run_with_shell(tool, &stop);
-  });
+  if (version == "1") version = platform::framework_folder_name(platform::FrameworkVersion::k1_1);
+  if (version == "2") version = platform::framework_folder_name(platform::FrameworkVersion::k2_0);
+  run_hidden_and_wait(engine, platform::framework_tool_path(version, "aspnet_regiis.exe"),
+                      "-s \"w3svc/" + std::to_string(settings.site) + "/" + iis::virtual_folder_path(settings.name) +
+                          "\"");
 }
 
 }  // namespace
