@@ -1,6 +1,6 @@
 #pragma once
-// The memory Windows' security functions hand out, and the binding of the
-// functions themselves. GetNamedSecurityInfoW and SetNamedSecurityInfoW are
+// The memory Windows' security functions hand out, and the signatures of
+// the functions themselves (bound with system_function). GetNamedSecurityInfoW and SetNamedSecurityInfoW are
 // looked up at run time in the system folder's advapi32, so that a system
 // without them (or a planted library beside the setup) changes nothing.
 
@@ -19,16 +19,6 @@ inline void release_local_memory(HLOCAL memory) { LocalFree(memory); }
 // Security descriptors from GetNamedSecurityInfoW, texts from the
 // conversion functions: memory released with LocalFree.
 using UniqueLocalMemory = UniqueResource<NullIsNoneTraits<HLOCAL, release_local_memory>>;
-
-// A function of a library of Windows, loaded from the system folder; null
-// when the library or the function is missing. `Signature` must match the
-// export, calling convention included.
-template <typename Signature>
-Signature* system_function(const char* library, const char* name) {
-  const HMODULE module = load_system_library(library);
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<Signature*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 using GetNamedSecurityInfoFunction = DWORD WINAPI(LPWSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
                                                   PACL*, PSECURITY_DESCRIPTOR*);

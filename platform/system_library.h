@@ -20,4 +20,14 @@ std::string system_folder();
 // it cannot be loaded. The handle stays loaded for the life of the process.
 HMODULE load_system_library(const char* name);
 
+// A function of a library of Windows, loaded from the system folder; null
+// when the library or the function is missing. `Signature` must match the
+// export, calling convention included.
+template <typename Signature>
+Signature* system_function(const char* library, const char* name) {
+  const HMODULE module = load_system_library(library);
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<Signature*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 }  // namespace qm::platform

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 
 #include "platform/com_scope.h"
 #include "platform/system_library.h"
@@ -16,13 +17,6 @@
 namespace qm::platform {
 
 namespace {
-
-template <typename Function>
-Function function_of(const char* library_name, const char* name) {
-  const HMODULE library = load_system_library(library_name);
-  if (library == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
 
 // The URL moniker uses the proxy given, or the system's settings. False when
 // wininet refuses the setting.
@@ -39,7 +33,7 @@ bool use_proxy(const HttpProxy& proxy) {
       proxy.server.empty() ? std::string() : proxy.server + ":" + (proxy.port.empty() ? std::string("80") : proxy.port);
   const std::lock_guard<std::mutex> lock(applying);
   if (applied.value_or(std::string()) == address) return true;
-  const auto set_option = function_of<decltype(&InternetSetOptionA)>("wininet.dll", "InternetSetOptionA");
+  const auto set_option = system_function<std::remove_pointer_t<decltype(&InternetSetOptionA)>>("wininet.dll", "InternetSetOptionA");
   if (set_option == nullptr) return false;
   INTERNET_PROXY_INFO info = {};
   info.dwAccessType = address.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY;
@@ -133,7 +127,7 @@ class TransferCallback final : public IBindStatusCallback, public IAuthenticate,
 
 UrlDownloadResult download_with_url_moniker(const std::string& url, const std::string& file, const HttpProxy& proxy,
                                             const UrlDownloadObserver& observer) {
-  const auto download = function_of<decltype(&URLDownloadToFileA)>("urlmon.dll", "URLDownloadToFileA");
+  const auto download = system_function<std::remove_pointer_t<decltype(&URLDownloadToFileA)>>("urlmon.dll", "URLDownloadToFileA");
   if (download == nullptr) return UrlDownloadResult::kUnusable;
   const ComScope com;
   if (!com.usable() || !use_proxy(proxy)) return UrlDownloadResult::kUnusable;
@@ -147,7 +141,7 @@ UrlDownloadResult download_with_url_moniker(const std::string& url, const std::s
 }
 
 void forget_cached_download(const std::string& url) {
-  const auto forget = function_of<decltype(&DeleteUrlCacheEntryA)>("wininet.dll", "DeleteUrlCacheEntryA");
+  const auto forget = system_function<std::remove_pointer_t<decltype(&DeleteUrlCacheEntryA)>>("wininet.dll", "DeleteUrlCacheEntryA");
   if (forget != nullptr) forget(url.c_str());
 }
 

@@ -5,6 +5,7 @@
 // the tools answer is not looked at, and a version that is not installed
 // simply fails to start.
 
+#include <functional>
 #include <string>
 
 #include "engine/command_parameters.h"
@@ -20,11 +21,12 @@ using platform::FrameworkVersion;
 
 // The parameters of one tool run, made from the assembly field as it reads
 // at that moment (the field is read again for each version).
-using ToolParameters = std::string (*)(FrameworkVersion version, const std::string& assembly);
+using ToolParameters = std::function<std::string(FrameworkVersion version, const std::string& assembly)>;
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
-void run_for_both_versions(Engine& engine, const ScriptLine& line, const std::string& tool, ToolParameters parameters) {
+void run_for_both_versions(Engine& engine, const ScriptLine& line, const std::string& tool,
+                           const ToolParameters& parameters) {
   const RedirectionGuard redirection(engine);
   for (const FrameworkVersion version : platform::kFrameworkVersions) {
     const std::string assembly = expanded_field(engine, line, 1);
@@ -44,13 +46,10 @@ void generate_native_images_command(Engine& engine, const ScriptLine& line) {
 
 // Field 1: the assembly file; field 2: truth, install (else uninstall, "/u").
 void run_dotnet_installer_class_command(Engine& engine, const ScriptLine& line) {
-  const bool install = truth_field(engine, line, 2);
-  const RedirectionGuard redirection(engine);
-  for (const FrameworkVersion version : platform::kFrameworkVersions) {
-    const std::string assembly = expanded_field(engine, line, 1);
-    run_hidden_and_wait(engine, platform::framework_tool_path(version, "installutil.exe"),
-                        std::string(install ? "" : "/u") + " " + quoted(assembly));
-  }
+  const std::string action = truth_field(engine, line, 2) ? "" : "/u";
+  run_for_both_versions(engine, line, "installutil.exe", [&action](FrameworkVersion, const std::string& assembly) {
+    return action + " " + quoted(assembly);
+  });
 }
 
 // Field 1: the assembly file, registered silently.

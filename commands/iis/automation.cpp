@@ -69,8 +69,6 @@ std::vector<const Variant*> pointers_to(std::initializer_list<Variant> arguments
 
 }  // namespace
 
-void release_dispatch(IDispatch* object) { object->Release(); }
-
 Variant::Variant(Variant&& other) noexcept : Variant() { std::swap(value_, other.value_); }
 
 Variant& Variant::operator=(Variant&& other) noexcept {

@@ -14,12 +14,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/unique_resource.h"
+#include "platform/com_pointer.h"
 
 namespace qm::automation {
 
-void release_dispatch(IDispatch* object);
-using UniqueDispatch = platform::UniqueResource<platform::NullIsNoneTraits<IDispatch*, release_dispatch>>;
+using UniqueDispatch = platform::UniqueComPointer<IDispatch>;
 
 // A VARIANT that owns what it holds and clears it on every way out.
 class Variant {

@@ -22,6 +22,7 @@
 #include "script/path_text.h"
 #include "script/text_lines.h"
 #include "tests/support/message_box.h"
+#include "tests/support/installed_product.h"
 #include "tests/support/registry_keys.h"
 #include "tests/support/started_program.h"
 #include "tests/support/temp_folder.h"
@@ -76,13 +77,7 @@ std::string uninstall_value(const std::string& title, const char* name) {
 
 // Removes a product and everything the engine kept for it.
 void remove_everything(const char* code, const std::string& title) {
-  if (MsiQueryProductStateA(code) != INSTALLSTATE_UNKNOWN) {
-    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    MsiConfigureProductA(code, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
-  }
-  for (const std::string& key :
-       {std::string(kUninstallKey) + title, std::string(kUninstallKey) + code, std::string(kIdentityCacheKey) + code})
-    platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
+  test::remove_installed_product(code, title);
   // The cache folders of the test products, and folders moved aside because
   // their engine was running.
   for (const char* revision : {kDemoRevision, kDemo11Revision, kRebootRevision, kCancelRevision})

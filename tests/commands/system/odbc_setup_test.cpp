@@ -17,6 +17,7 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/registry_view.h"
+#include "tests/support/installed_product.h"
 #include "tests/support/started_program.h"
 #include "tests/support/temp_folder.h"
 
@@ -31,19 +32,9 @@ constexpr const char* kSourceKey = "SOFTWARE\\ODBC\\ODBC.INI\\Quill Test Source"
 std::string setup_program() { return test::program_folder() + "..\\setups\\odbc\\setup.exe"; }
 std::string report_file() { return test::system_temp_folder() + "Odbc Product setup.txt"; }
 
-void uninstall() {
-  if (MsiQueryProductStateA(kProductCode) != INSTALLSTATE_UNKNOWN) {
-    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    MsiConfigureProductA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
-  }
-}
-
 void remove_product() {
-  uninstall();
-  for (const std::string& key : {std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Odbc Product"),
-                                 std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode,
-                                 std::string("SOFTWARE\\Brennivax\\Quillmore\\Ident.Cache\\") + kProductCode,
-                                 std::string(kDriverKey), std::string(kSourceKey)})
+  test::remove_installed_product(kProductCode, "Odbc Product");
+  for (const char* key : {kDriverKey, kSourceKey})
     platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
   DeleteFileA(report_file().c_str());
 }
@@ -100,7 +91,7 @@ TEST_F(OdbcSetupTest, WhatIsRegisteredFollowsTheLinesThatRan) {
     if (source_driver) {
       EXPECT_TRUE(source_driver->ends_with("test_odbc_setup.dll")) << *source_driver;
     }
-    uninstall();
+    test::uninstall_product(kProductCode);
     EXPECT_FALSE(odbc_value(kDriverKey, "Driver").has_value()) << "removing the product removes its driver";
     EXPECT_FALSE(odbc_value(kSourceKey, "Driver").has_value()) << "and its data source";
     remove_product();

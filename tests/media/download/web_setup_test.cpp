@@ -21,6 +21,7 @@
 #include "platform/registry_view.h"
 #include "platform/shell_folders.h"
 #include "tests/media/download/web_bench.h"
+#include "tests/support/installed_product.h"
 #include "tests/support/message_box.h"
 #include "tests/support/screen_capture.h"
 #include "tests/support/started_program.h"
@@ -57,14 +58,7 @@ std::string report_file() { return test::system_temp_folder() + "Web Product set
 std::string report() { return platform::file_exists(report_file()) ? test::read_file(report_file()) : "(no report)"; }
 
 void remove_product() {
-  if (MsiQueryProductStateA(kProductCode) != INSTALLSTATE_UNKNOWN) {
-    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    MsiConfigureProductA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
-  }
-  const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-  for (const std::string& key : {uninstall + "Web Product", uninstall + kProductCode,
-                                 std::string("SOFTWARE\\Brennivax\\Quillmore\\Ident.Cache\\") + kProductCode})
-    platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
+  test::remove_installed_product(kProductCode, "Web Product");
   platform::remove_folder_tree(web_data_folder(), 3);
   DeleteFileA(report_file().c_str());
 }
