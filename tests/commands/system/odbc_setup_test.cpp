@@ -1,7 +1,8 @@
-// "Install ODBC Driver" and "Create ODBC DSN" end to end: the lines change
-// nothing themselves, but their flag properties let Windows Installer
-// register the driver and the data source that the product's database
-// carries (ODBCDriver and ODBCDataSource, conditioned on the lines' flags).
+// "Install ODBC Driver", "Create ODBC DSN" and "Install Assembly" end to
+// end: the lines change nothing themselves, but their flag properties let
+// Windows Installer register the driver and the data source that the
+// product's database carries (ODBCDriver and ODBCDataSource, conditioned on
+// the lines' flags), and the assembly line's recorded folder reaches it.
 // Checked in the real registry, where the ODBC installer keeps them; the
 // data source is added by the setup library of a pretend driver of ours
 // (tests/commands/system/test_odbc_setup.cpp), which the test registers.
@@ -28,19 +29,20 @@ constexpr const char* kProductCode = "{5B1E3C7A-9D24-4F08-A6B3-1C5E7A9D3F20}";
 constexpr const char* kDriverKey = "SOFTWARE\\ODBC\\ODBCINST.INI\\Quill Test Driver";
 constexpr const char* kSetupDriverKey = "SOFTWARE\\ODBC\\ODBCINST.INI\\Quill Test Setup Driver";
 constexpr const char* kSourceKey = "SOFTWARE\\ODBC\\ODBC.INI\\Quill Test Source";
+constexpr const char* kProductKey = "SOFTWARE\\Brennivax\\Odbc Product";
 
 std::string setup_program() { return test::program_folder() + "..\\setups\\odbc\\setup.exe"; }
 std::string report_file() { return test::system_temp_folder() + "Odbc Product setup.txt"; }
 
 void remove_product() {
   test::remove_installed_product(kProductCode, "Odbc Product");
-  for (const char* key : {kDriverKey, kSourceKey})
+  for (const char* key : {kDriverKey, kSourceKey, kProductKey})
     platform::delete_registry_tree(HKEY_LOCAL_MACHINE, key, platform::RegistryView::kDefault);
   DeleteFileA(report_file().c_str());
 }
 
-// A value of a key of the ODBC installer's; nothing when the key is missing.
-std::optional<std::string> odbc_value(const char* key_path, const char* name) {
+// A value of a key of the machine's; nothing when the key is missing.
+std::optional<std::string> machine_value(const char* key_path, const char* name) {
   const platform::RegistryKey key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, key_path, KEY_READ);
   if (!key.valid()) return std::nullopt;
   return key.read_string(name);
@@ -81,19 +83,21 @@ TEST_F(OdbcSetupTest, WhatIsRegisteredFollowsTheLinesThatRan) {
     SCOPED_TRACE(c.arguments);
     EXPECT_EQ(test::run_and_wait("\"" + setup_program() + "\" " + c.arguments), 0u);
     EXPECT_EQ(test::read_file(report_file()), "COMPLETE \r\n");
-    const std::optional<std::string> driver = odbc_value(kDriverKey, "Driver");
+    const std::optional<std::string> driver = machine_value(kDriverKey, "Driver");
     EXPECT_EQ(driver.has_value(), c.driver);
     if (driver) {
       EXPECT_TRUE(driver->ends_with("\\Quillmore Odbc Test\\quilldrv.dll")) << *driver;
     }
-    const std::optional<std::string> source_driver = odbc_value(kSourceKey, "Driver");
+    // The folder as the line recorded it: expanded and normalized.
+    EXPECT_EQ(machine_value(kProductKey, "AssemblyFolder").value_or("(none)"), "C:\\Quill\\Assemblies\\");
+    const std::optional<std::string> source_driver = machine_value(kSourceKey, "Driver");
     EXPECT_EQ(source_driver.has_value(), c.source);
     if (source_driver) {
       EXPECT_TRUE(source_driver->ends_with("test_odbc_setup.dll")) << *source_driver;
     }
     test::uninstall_product(kProductCode);
-    EXPECT_FALSE(odbc_value(kDriverKey, "Driver").has_value()) << "removing the product removes its driver";
-    EXPECT_FALSE(odbc_value(kSourceKey, "Driver").has_value()) << "and its data source";
+    EXPECT_FALSE(machine_value(kDriverKey, "Driver").has_value()) << "removing the product removes its driver";
+    EXPECT_FALSE(machine_value(kSourceKey, "Driver").has_value()) << "and its data source";
     remove_product();
   }
 }
